@@ -1,6 +1,5 @@
 #include "app/base/call_trace.h"
 
-#include <algorithm>
 #include <deque>
 
 namespace {
@@ -8,17 +7,24 @@ namespace {
 struct TracedEntry {
   CallTraceEntry entry;
   int depth;
+  unsigned long long sequence;
 };
+
+// An entry is "unit<TAB>routine" of at most this many characters.
+constexpr int MaxEntryLength = 255;
 
 // Everything runs on the user-interface thread; thread_local keeps test threads apart.
 thread_local std::deque<TracedEntry> traceEntries;
 thread_local int traceDepth = 0;
+thread_local unsigned long long nextSequence = 0;
 
 }  // namespace
 
 CallTraceScope::CallTraceScope(const char *unit, const char *routine)
-    : depth_(++traceDepth), exceptionsAtEntry_(std::uncaught_exceptions()) {
-  traceEntries.push_back({{QString::fromLatin1(unit), QString::fromLatin1(routine)}, depth_});
+    : depth_(++traceDepth), sequence_(nextSequence++), exceptionsAtEntry_(std::uncaught_exceptions()) {
+  QString module = QString::fromLatin1(unit).toLower().left(MaxEntryLength - 1);
+  QString name = QString::fromLatin1(routine).left(MaxEntryLength - 1 - module.size());
+  traceEntries.push_back({{std::move(module), std::move(name)}, depth_, sequence_});
   while (traceEntries.size() > static_cast<size_t>(CallTraceCapacity))
     traceEntries.pop_front();
 }
@@ -27,10 +33,17 @@ CallTraceScope::~CallTraceScope() {
   traceDepth = depth_ - 1;
   if (std::uncaught_exceptions() > exceptionsAtEntry_)
     return;  // left by an exception: stay in the trace for the error report
-  // A normal return also drops what routines below this one left behind by an
-  // exception that this routine handled itself.
-  while (!traceEntries.empty() && traceEntries.back().depth >= depth_)
+  // A normal return takes this routine off, with whatever the routines it called left
+  // behind by exceptions it handled itself.
+  while (!traceEntries.empty() && traceEntries.back().sequence >= sequence_)
     traceEntries.pop_back();
+  // Routines that ran before this one at its depth or deeper and were left by an
+  // exception: with no exception in flight any more, that exception was handled.
+  // While one is in flight (this routine ran during the unwinding), they belong to it
+  // and stay for the error report.
+  if (std::uncaught_exceptions() == 0)
+    while (!traceEntries.empty() && traceEntries.back().depth >= depth_)
+      traceEntries.pop_back();
 }
 
 std::vector<CallTraceEntry> CallTraceEntries() {

@@ -10,11 +10,13 @@
 struct CallTraceEntry {
   QString unit;     // unit name in lower case, "bugsubs"
   QString routine;  // "Class.Method" or "Routine"
+  // Together they stay within 255 characters: the routine is cut to fit.
 };
 
 // The trace keeps at most this many entries; the oldest are dropped first.
 inline constexpr int CallTraceCapacity = 32;
 
+// Oldest first; the innermost routine is the last entry.
 std::vector<CallTraceEntry> CallTraceEntries();
 void CallTraceClear();
 
@@ -28,6 +30,7 @@ public:
 
 private:
   int depth_;
+  unsigned long long sequence_;
   int exceptionsAtEntry_;
 };
 
