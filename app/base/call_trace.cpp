@@ -22,6 +22,12 @@ thread_local unsigned long long nextSequence = 0;
 
 CallTraceScope::CallTraceScope(const char *unit, const char *routine)
     : depth_(++traceDepth), sequence_(nextSequence++), exceptionsAtEntry_(std::uncaught_exceptions()) {
+  // Entries at this depth or deeper belong to routines that have ended by an exception.
+  // With no exception in flight, that exception was handled: they go. While one is in
+  // flight (this routine runs during the unwinding) they stay for the error report.
+  if (exceptionsAtEntry_ == 0)
+    while (!traceEntries.empty() && traceEntries.back().depth >= depth_)
+      traceEntries.pop_back();
   QString module = QString::fromLatin1(unit).toLower().left(MaxEntryLength - 1);
   QString name = QString::fromLatin1(routine).left(MaxEntryLength - 1 - module.size());
   traceEntries.push_back({{std::move(module), std::move(name)}, depth_, sequence_});
@@ -37,13 +43,6 @@ CallTraceScope::~CallTraceScope() {
   // behind by exceptions it handled itself.
   while (!traceEntries.empty() && traceEntries.back().sequence >= sequence_)
     traceEntries.pop_back();
-  // Routines that ran before this one at its depth or deeper and were left by an
-  // exception: with no exception in flight any more, that exception was handled.
-  // While one is in flight (this routine ran during the unwinding), they belong to it
-  // and stay for the error report.
-  if (std::uncaught_exceptions() == 0)
-    while (!traceEntries.empty() && traceEntries.back().depth >= depth_)
-      traceEntries.pop_back();
 }
 
 std::vector<CallTraceEntry> CallTraceEntries() {
