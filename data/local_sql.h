@@ -7,6 +7,12 @@
 //   becomes the stored form, so dates compare and order as dates;
 // - a double-quoted word that names no field or table is a string;
 // - True/False, SUBSTRING(x FROM n FOR m), Select all *, multi-clause ALTER TABLE.
+// - a blank text field is blank whether it holds '' or null: "= ''", "IS NULL" and an
+//   IN list holding '' find both, so "Program = ''" finds the records that apply to a
+//   whole release however they were written. Text is stored as given ('' stays '');
+//   an empty date or time stored by UPDATE or INSERT becomes null.
+// - every name and value is written anew, quoted, so no text of a statement can make a
+//   second statement; one trailing ";" is allowed, anything after it refused.
 // Stored forms: Date "yyyy-MM-dd", Time "HH:mm:ss", Timestamp "yyyy-MM-dd HH:mm:ss.zzz",
 // Boolean 0/1.
 
