@@ -1,11 +1,11 @@
 #include "app/ini_file.h"
 
+#include "app/atomic_write.h"
 #include "app/base/call_trace.h"
 #include "app/settings_error.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <limits>
@@ -236,8 +236,8 @@ void IniFile::save() {
   QByteArray bytes = text.toUtf8();
   if (byteOrderMark_)
     bytes.prepend(Utf8ByteOrderMark);
-  QSaveFile file(path_);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
+  QString problem;
+  if (!WriteFileAtomically(path_, bytes, &problem))
     throw SettingsError(QStringLiteral("The options file \"%1\" could not be written (%2). Check that you may write there.")
-                            .arg(QDir::toNativeSeparators(path_), file.errorString()));
+                            .arg(QDir::toNativeSeparators(path_), problem));
 }

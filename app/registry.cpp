@@ -1,5 +1,6 @@
 #include "app/registry.h"
 
+#include "app/atomic_write.h"
 #include "app/base/call_trace.h"
 #include "app/settings_error.h"
 
@@ -7,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <sys/stat.h>
@@ -255,10 +255,12 @@ public:
   void save() {
     QString text = QString::fromLatin1(StoreHeader) + QLatin1Char('\n');
     writeNode(root, {}, text);
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
+    QString problem;
+    if (!WriteFileAtomically(filePath, text.toUtf8(), &problem)) {
+      everLoaded = false;  // what is in memory was not stored: read the file again next time
       throw SettingsError(QStringLiteral("The settings file \"%1\" could not be written (%2). Check that you may write there.")
-                              .arg(QDir::toNativeSeparators(filePath), file.errorString()));
+                              .arg(QDir::toNativeSeparators(filePath), problem));
+    }
     loaded = stampOf(filePath);
   }
 
@@ -270,9 +272,13 @@ public:
       if (!QDir().mkpath(directory))
         throw SettingsError(QStringLiteral("The settings directory \"%1\" could not be created. Check that you may write there.")
                                 .arg(QDir::toNativeSeparators(directory)));
-      if (!lock.tryLock(LockTimeoutMs))
-        throw SettingsError(QStringLiteral("The settings file \"%1\" is kept locked by another program. Close it and try again.")
-                                .arg(QDir::toNativeSeparators(filePath)));
+      if (!lock.tryLock(LockTimeoutMs)) {
+        if (lock.error() == QLockFile::LockFailedError)
+          throw SettingsError(QStringLiteral("The settings file \"%1\" is kept locked by another program. Close it and try again.")
+                                  .arg(QDir::toNativeSeparators(filePath)));
+        throw SettingsError(QStringLiteral("The settings file \"%1\" could not be written. Check that you may write in \"%2\".")
+                                .arg(QDir::toNativeSeparators(filePath), QDir::toNativeSeparators(directory)));
+      }
       try {
         refresh();
       } catch (...) {

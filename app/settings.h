@@ -248,6 +248,8 @@ struct Preferences {
   // SavePreferences writes them as they stand, a blank one included.
   QString attachmentLocation;
   QString customReports;
+
+  bool operator==(const Preferences &) const = default;
 };
 
 const Preferences &Prefs();
