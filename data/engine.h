@@ -16,9 +16,12 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace db {
+
+class SchemaLookup;
 
 // Every failure of the engine: a code of engine_errors.h and a text for the user.
 class EngineError : public std::runtime_error {
@@ -33,6 +36,14 @@ private:
 };
 
 class DatabaseImpl;
+
+// What ChangeField changes in one field; every part left empty keeps the field's own.
+struct FieldChange {
+  QString name;
+  std::optional<FieldType> type;
+  int size = 0;       // width of Text, digits of Decimal
+  int precision = 0;  // digits after the point of Decimal
+};
 
 // One open data directory. Shared by the data sets bound to it.
 class Database {
@@ -59,9 +70,10 @@ public:
   QList<FieldDef> fieldDefs(const QString &tableOrFileName) const;
 
   void createTable(const TableDef &definition);
-  // Restructures one field in place, keeping the data: the non-empty parts of the
-  // change (name, type, size, precision) replace those of the field.
-  void changeField(const QString &tableOrFileName, const QString &fieldName, const FieldDef &change);
+  // Restructures one field in place, keeping the data, in one transaction: the
+  // non-empty parts of the change replace those of the field. Values that do not fit
+  // the new field (a text longer than a narrowed width) refuse the change as a whole.
+  void changeField(const QString &tableOrFileName, const QString &fieldName, const FieldChange &change);
 
   // Record locks held by every process on a table (each running copy holds one on
   // UserLock).
@@ -80,6 +92,9 @@ public:
     Database &database_;
     bool done_ = false;
   };
+
+  // The schema as the local SQL translator sees it.
+  const SchemaLookup &schema() const;
 
   DatabaseImpl &impl() const { return *impl_; }
 
@@ -101,9 +116,12 @@ struct Bookmark {
 class DataSetCursor;
 
 // What tables and queries share: walking records and reading fields by name.
-// Field values keep their field types: a defect number reads as a whole number, a
-// Boolean as bool, a Date as QDate, a Time as QTime, a Timestamp as QDateTime, an
-// empty field as a null QVariant.
+// Field values keep their field types: a defect number reads as a whole number
+// (qlonglong), Integer and Short fields as qlonglong, Decimal as double, a Boolean as
+// bool, a Date as QDate, a Time as QTime, a Timestamp as QDateTime, Text and Memo as
+// QString, an empty field as a null QVariant. Fields of an empty data set read as null;
+// walking or reading a closed one is ErrNoCurrentRecord. Moving a table that is in edit
+// or insert posts the record when it was changed and cancels it otherwise.
 class DataSet {
 public:
   virtual ~DataSet();
@@ -130,7 +148,8 @@ public:
   QVariant value(const QString &field) const;
   QVariant value(int fieldIndex) const;
   bool isNull(const QString &field) const;
-  QString asString(const QString &field) const;  // "" for null
+  // "" for null; dates and times in the user's short formats, booleans True/False.
+  QString asString(const QString &field) const;
   qint64 asInteger(const QString &field) const;  // 0 for null
   double asFloat(const QString &field) const;
   bool asBoolean(const QString &field) const;    // false for null
@@ -138,7 +157,8 @@ public:
   QTime asTime(const QString &field) const;
   QDateTime asDateTime(const QString &field) const;
 
-  // Moves to the first record whose fields ("Product;Release;Program") equal the values.
+  // Moves to the first record whose fields ("Product;Release;Program") equal the values;
+  // false, staying put, when there is none. The options apply to text fields.
   bool locate(const QString &fields, const QVariantList &values, int options = LocateExact);
 
   Bookmark bookmark() const;
@@ -152,7 +172,10 @@ protected:
   std::unique_ptr<DataSetCursor> cursor_;
 };
 
-// The rows of one local-SQL SELECT, read in order.
+// The rows of one local-SQL SELECT, read in order. Open reads every row into a compact
+// copy, so that no read stays open on the database while the rows are walked (an open
+// read would hold off every other process's writes). A field named twice in the select
+// list reads as the name, then the name with "_1", "_2"...
 class Query : public DataSet {
 public:
   explicit Query(std::shared_ptr<Database> database, const QString &sql = {});
@@ -161,6 +184,9 @@ public:
   QString sql() const;
   void open() override;
   void close() override;
+
+private:
+  QString sql_;
 };
 
 enum class EditState { Inactive, Browse, Edit, Insert };
@@ -179,25 +205,31 @@ public:
   EditState state() const;
 
   // Seek on the primary key by its first values. findKey: exact, false when absent.
-  // findNearest: the first record at or after the values.
+  // findNearest: the first record at or after the values (a null value is the lowest),
+  // else the last record with eof() true.
   bool findKey(const QVariantList &keyValues);
   void findNearest(const QVariantList &keyValues);
 
-  // A new record with every field null; post() writes it.
+  // A new record with every field null; post() writes it. Text fields of the key stay
+  // empty text rather than null; AutoInc fields get one more than the highest on post.
   void insert();
   // Locks the current record for every process until post() or cancel();
-  // ErrRecordLocked when another process holds it.
+  // ErrRecordLocked when another process, or another data set of this one, holds it.
   void edit();
   void setValue(const QString &field, const QVariant &value);  // Edit or Insert only
   void post();    // ErrKeyViolation, ErrFieldTooLong... leave the record in edit
-  void cancel();
+  void cancel();  // outside edit and insert: nothing to do
+  // Deletes the current record (ErrRecordLocked when another holds it) and moves to
+  // the next one, or the last when it was the last.
   void deleteRecord();
   // Re-reads the table, keeping the current record when it still exists.
   void refresh();
 
 private:
-  class Impl;
-  std::unique_ptr<Impl> impl_;
+  class Cursor;
+  Cursor &cursor() const;
+  QString tableOrFileName_;
+  bool readOnly_ = false;
 };
 
 }  // namespace db

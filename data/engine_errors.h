@@ -18,6 +18,7 @@ enum EngineErrorCode : int {
   ErrNotEditing = 10030,        // post/cancel/setValue outside edit or insert
   ErrNoCurrentRecord = 10031,   // a field read on an empty or closed data set
   ErrBusy = 10032,              // the database stayed busy beyond the wait
+  ErrReadOnly = 10033,          // a change to a table opened read-only
   ErrKeyViolation = 9729,       // a second record with the same primary key
   ErrRecordLocked = 10241,      // "Record locked by another user."
   ErrEndOfLockList = 8706,
