@@ -35,13 +35,20 @@ static inline uint64_t load64(const unsigned char *p) {
   return v;
 }
 
-/* The format's hash of the eight bytes at p. */
-static inline unsigned hash8(const unsigned char *p) {
-  unsigned a = ((unsigned)p[2] << 7) | (p[3] >> 6);
-  unsigned b = ((unsigned)p[4] << 5) | (p[5] >> 4);
-  unsigned c = (unsigned)p[6] * 16 + p[7];
-  unsigned d = ((unsigned)p[0] << 7) | (p[1] >> 5);
-  return ((a * b + c) ^ d) & (HASH_SIZE - 1);
+/* The format's hash of the eight bytes at each of count positions from in, worked out
+ * ahead in 16-bit lanes (the low 14 bits of every step are the same in any width), which
+ * lets the compiler do several positions at once. */
+enum { HASH_BATCH = 256 };
+
+static void hash_positions(const unsigned char *in, int32_t count, uint16_t *hashes) {
+  for (int32_t i = 0; i < count; ++i) {
+    const unsigned char *s = in + i;
+    const uint16_t a = (uint16_t)((s[2] << 7) | (s[3] >> 6));
+    const uint16_t b = (uint16_t)((s[4] << 5) | (s[5] >> 4));
+    const uint16_t c = (uint16_t)(s[6] * 16 + s[7]);
+    const uint16_t d = (uint16_t)((s[0] << 7) | (s[1] >> 5));
+    hashes[i] = (uint16_t)((((uint16_t)(a * b) + c) ^ d) & (HASH_SIZE - 1));
+  }
 }
 
 static inline void put_token(unsigned char *o, unsigned kind, unsigned x, unsigned y) {
@@ -59,6 +66,8 @@ static int32_t pack_block(const unsigned char *in, unsigned char *out, int32_t l
   const int32_t match_end = len - 8;   /* copies start before this position */
   int32_t p = 0;
   int32_t o = 0;
+  uint16_t hashes[HASH_BATCH];
+  int32_t batch_start = 0, batch_end = 0; /* positions whose hashes are in hashes[] */
 
   while (p < len) {
     const unsigned b = in[p];
@@ -72,7 +81,7 @@ static int32_t pack_block(const unsigned char *in, unsigned char *out, int32_t l
       continue;
     }
 
-    if (len - p >= 4 && in[p + 1] == b && in[p + 2] == b && in[p + 3] == b) {
+    if (len - p >= 4 && load32(in + p) == b * 0x01010101u) {
       const int32_t stop = len - p > MAX_RUN ? p + MAX_RUN : len;
       int32_t q = p + 4;
       while (q < stop && in[q] == b)
@@ -86,28 +95,33 @@ static int32_t pack_block(const unsigned char *in, unsigned char *out, int32_t l
     }
 
     if (p > 0 && p < match_end) {
-      const unsigned h = hash8(in + p);
+      if (p >= batch_end) {
+        batch_start = p;
+        batch_end = match_end - p > HASH_BATCH ? p + HASH_BATCH : match_end;
+        hash_positions(in + p, batch_end - p, hashes);
+      }
+      const unsigned h = hashes[p - batch_start];
       const unsigned candidate = table[h];
       table[h] = (uint16_t)p;
-      if (candidate != EMPTY_SLOT) {
-        const unsigned distance = (unsigned)p - candidate;
-        const unsigned char *q = in + candidate;
-        if (distance - MIN_DISTANCE <= (unsigned)(MAX_DISTANCE - MIN_DISTANCE) &&
-            load32(q) == load32(in + p)) {
-          if (o >= token_room)
-            return -1;
-          unsigned limit = distance < MAX_COPY ? distance : MAX_COPY;
-          if (limit > (unsigned)(len - p))
-            limit = (unsigned)(len - p);
-          unsigned k = MIN_COPY;
-          while (k < limit && q[k] == in[p + k])
-            ++k;
-          const unsigned w = (distance << 4) | (k - MIN_COPY);
-          put_token(out + o, COPY_TOKEN, w & 0xFF, w >> 8);
-          o += 3;
-          p += (int32_t)k;
-          continue;
-        }
+      /* An empty slot (0xFFFF) gives a distance out of range. The candidate's bytes are
+         read only for a distance in range, through a select rather than a branch. */
+      const unsigned distance = (unsigned)p - candidate;
+      const int in_range = distance - MIN_DISTANCE <= (unsigned)(MAX_DISTANCE - MIN_DISTANCE);
+      const unsigned char *q = in + (in_range ? candidate : (unsigned)p);
+      if (in_range & (load32(q) == load32(in + p))) {
+        if (o >= token_room)
+          return -1;
+        unsigned limit = distance < MAX_COPY ? distance : MAX_COPY;
+        if (limit > (unsigned)(len - p))
+          limit = (unsigned)(len - p);
+        unsigned k = MIN_COPY;
+        while (k < limit && q[k] == in[p + k])
+          ++k;
+        const unsigned w = (distance << 4) | (k - MIN_COPY);
+        put_token(out + o, COPY_TOKEN, w & 0xFF, w >> 8);
+        o += 3;
+        p += (int32_t)k;
+        continue;
       }
     }
 
@@ -133,6 +147,42 @@ int16_t compress_buffer(const unsigned char *in, unsigned char *out, int16_t len
     return (int16_t)-len;
   }
   return (int16_t)packed;
+}
+
+/* Writes count copies of value, exactly: short runs, the escapes above all, with a few
+ * fixed-size stores that overlap instead of a call. */
+static inline void fill(unsigned char *o, unsigned char value, size_t count) {
+  if (count > 16) {
+    memset(o, value, count);
+  } else if (count >= 8) {
+    const uint64_t v = 0x0101010101010101ull * value;
+    memcpy(o, &v, 8);
+    memcpy(o + count - 8, &v, 8);
+  } else if (count >= 4) {
+    const uint32_t v = 0x01010101u * value;
+    memcpy(o, &v, 4);
+    memcpy(o + count - 4, &v, 4);
+  } else if (count > 0) {
+    o[0] = value;
+    o[count >> 1] = value;
+    o[count - 1] = value;
+  }
+}
+
+/* Copies length bytes (4 to 19) from src, which ends at or before o, exactly: loads and
+ * stores of fixed size that overlap one another but never pass the copy. */
+static inline void copy_apart(unsigned char *o, const unsigned char *src, size_t length) {
+  if (length >= 8) {
+    const size_t middle = length - 8 < 8 ? length - 8 : 8;
+    const uint64_t a = load64(src), b = load64(src + middle), z = load64(src + length - 8);
+    memcpy(o, &a, 8);
+    memcpy(o + middle, &b, 8);
+    memcpy(o + length - 8, &z, 8);
+  } else {
+    const uint32_t a = load32(src), z = load32(src + length - 4);
+    memcpy(o, &a, 4);
+    memcpy(o + length - 4, &z, 4);
+  }
 }
 
 /* Eight-byte groups in which no byte is a token byte (0xFC or 0xFD) are copied whole. */
@@ -175,10 +225,10 @@ static int32_t unpack_block(const unsigned char *in, int32_t n, unsigned char *o
     if (c == RUN_TOKEN) {
       if (end - p < 3)
         return -1;
-      const unsigned count = p[2];
+      const size_t count = p[2];
       if (count > (size_t)(limit - o))
         return -1;
-      memset(o, p[1], count);
+      fill(o, p[1], count);
       o += count;
       p += 3;
     } else if (c == COPY_TOKEN) {
@@ -191,18 +241,7 @@ static int32_t unpack_block(const unsigned char *in, int32_t n, unsigned char *o
         return -1;
       const unsigned char *src = o - distance;
       if (distance >= length) {
-        /* Two or three fixed-size moves that together cover exactly length bytes. */
-        if (length <= 8) {
-          uint32_t a = load32(src), b = load32(src + length - 4);
-          memcpy(o, &a, 4);
-          memcpy(o + length - 4, &b, 4);
-        } else {
-          uint64_t a = load64(src), b = load64(src + 8), z = load64(src + length - 8);
-          memcpy(o, &a, 8);
-          if (length > 16)
-            memcpy(o + 8, &b, 8);
-          memcpy(o + length - 8, &z, 8);
-        }
+        copy_apart(o, src, length);
       } else {
         /* Not written by the encoder, but well defined: the copy repeats its own output. */
         for (size_t i = 0; i < length; ++i)

@@ -28,11 +28,15 @@ PackResult Pack(const unsigned char *in, size_t size) {
 
 PackResult Pack(const Bytes &in) { return Pack(in.data(), in.size()); }
 
-Bytes Unpack(const Bytes &packed) {
-  Bytes out(BLKPACK_MAX_BLOCK);
+// Unpacks into a buffer that holds the expected block and guard bytes after it: a block
+// buffer only has to hold the decoded block, so nothing may be written past it.
+Bytes Unpack(const Bytes &packed, size_t expectedSize) {
+  const size_t guard = 32;
+  Bytes out(expectedSize + guard, 0x5A);
   const int32_t n = decompress_buffer(packed.data(), out.data(), static_cast<int16_t>(packed.size()));
+  EXPECT_EQ(Bytes(out.end() - guard, out.end()), Bytes(guard, 0x5A)) << "wrote past the decoded block";
   EXPECT_GE(n, 0);
-  out.resize(static_cast<size_t>(std::max(n, 0)));
+  out.resize(static_cast<size_t>(std::clamp<int32_t>(n, 0, static_cast<int32_t>(expectedSize))));
   return out;
 }
 
@@ -153,7 +157,7 @@ TEST(BlockPack, PacksEachCaseToItsExactBytesAndBack) {
     Bytes reference(c.input.size());
     EXPECT_EQ(reference_pack(c.input.data(), reference.data(), static_cast<int>(c.input.size())), c.result);
     if (packed.result > 0) {
-      EXPECT_EQ(Unpack(packed.bytes), c.input);
+      EXPECT_EQ(Unpack(packed.bytes, c.input.size()), c.input);
     }
   }
 }
@@ -202,7 +206,7 @@ TEST(BlockPack, MatchesTheStepByStepEncoderOnRealAndGeneratedData) {
       ASSERT_EQ(packed.result, expectedResult);
       ASSERT_EQ(packed.bytes, expected);
       if (packed.result > 0) {
-        ASSERT_EQ(Unpack(packed.bytes), block);
+        ASSERT_EQ(Unpack(packed.bytes, block.size()), block);
       }
       ++blocks;
     }
@@ -255,10 +259,12 @@ TEST(BlockUnpack, RejectsDamagedBlocksWithoutWritingPastTheBlock) {
 }
 
 TEST(BlockUnpack, DecodesWhatTheEncoderNeverWritesButIsSound) {
-  // A copy longer than its distance repeats its own output; 254 and a run of zero are
-  // read as they stand.
-  const Bytes packed = Concat({Text("ab"), CopyToken(2, 6), Bytes{254}, RunToken('z', 0), Text("!")});
-  EXPECT_EQ(Unpack(packed), Concat({Text("abababab"), Bytes{254}, Text("!")}));
+  // A copy longer than its distance repeats its own output; 254, a run of zero and runs
+  // shorter than four are read as they stand.
+  const Bytes packed = Concat({Text("ab"), CopyToken(2, 6), Bytes{254}, RunToken('z', 0), Text("!"), RunToken('r', 2),
+                               Text("-"), RunToken('s', 3), Text("-"), CopyToken(1, 19)});
+  const Bytes expected = Concat({Text("abababab"), Bytes{254}, Text("!rr-sss-"), Bytes(19, '-')});
+  EXPECT_EQ(Unpack(packed, expected.size()), expected);
 }
 
 TEST(BlockUnpack, FillsTheLargestBlockExactly) {
