@@ -1,8 +1,12 @@
+#include "app/base/debug_log.h"
+#include "app/data_directory.h"
 #include "app/display_state.h"
 #include "app/ini_file.h"
 #include "app/registry.h"
 #include "app/settings.h"
 #include "app/settings_error.h"
+#include "app/startup.h"
+#include "tests/support/scripted_ui_services.h"
 #include "settings_fixture.h"
 
 #include <QVariant>
@@ -384,6 +388,59 @@ TEST_F(SettingsTest, ClosingWithoutASortDeletesBothSortValues) {
   for (const char *name : {"Last Defect Sort Field", "Last Defect Sort Asc", "Last Program Sort Field",
                            "Last Program Sort Asc"})
     EXPECT_FALSE(display->valueExists(name)) << name;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SettingsTest, AStoredDatabaseLocationMovesTheDataDirectoryThere) {
+  const QString stored = root.filePath("stored");
+  CreateDataDirectory(stored);
+  IniFile options(stored + "/FAULTBK.INI");
+  options.writeBool("Options", "LogDefectChanges", true);
+  options.save();
+  WriteSetting(reg::DatabaseLocation, stored);
+
+  LoadPreferences();
+  EXPECT_EQ(DataDirectory(), stored);
+  EXPECT_EQ(Prefs().databaseLocation, stored);
+  EXPECT_TRUE(Prefs().logDefectChanges);  // the shared options of the directory moved to
+  EXPECT_EQ(Prefs().attachmentLocation, stored + "/Attach");
+}
+
+TEST_F(SettingsTest, AStoredLocationTheUserGivesUpOnLeavesTheDataDirectoryWhereItWas) {
+  writeBytes(iniFile(), "[Options]\nRequire Login=1\n");
+  WriteSetting(reg::DatabaseLocation, root.filePath("gone"));
+  ScriptedUiServices ui;
+  UiServicesInstaller installed(ui);
+  ui.queueAnswer(AskCancel);  // no new database there, and no other directory either
+
+  LoadPreferences();
+  SetStartupFailed(false);
+  EXPECT_EQ(DataDirectory(), dataDir());
+  EXPECT_TRUE(Prefs().requireLogin);  // not the options of "/FAULTBK.INI"
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SettingsTest, LoadingLogsItsStepsInDiagnosticMode) {
+  const QString logDir = root.filePath("log");
+  QDir().mkpath(logDir);
+  ASSERT_TRUE(OpenDebugLogFile(logDir));
+  LoadPreferences();  // no product key yet
+  WriteSetting(reg::PreviewZoom, 1);
+  LoadPreferences();
+  CloseDebugLogFile();
+
+  QStringList messages;
+  for (const QString &line : QString::fromUtf8(readBytes(logDir + "/DebugLog.txt")).split('\n', Qt::SkipEmptyParts))
+    messages << line.mid(line.indexOf("] ") + 2);
+  EXPECT_EQ(messages, (QStringList{"Checking Faultbook Registry entries.", "Opening global settings INI file.",
+                                   "Checking Faultbook Registry entries.", "Faultbook key exists -- reading preferences.",
+                                   "Done reading preferences.", "Opening global settings INI file."}));
 }
 
 }  // namespace
