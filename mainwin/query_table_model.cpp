@@ -1,6 +1,7 @@
 #include "mainwin/query_table_model.h"
 
 #include "app/base/call_trace.h"
+#include "data/dates.h"
 #include "data/engine.h"
 
 #include <QDate>
@@ -113,11 +114,11 @@ QString QueryTableModel::displayText(const QVariant &value) {
     return {};
   switch (value.typeId()) {
   case QMetaType::QDate:
-    return QLocale().toString(value.toDate(), QLocale::ShortFormat);
+    return QLocale().toString(value.toDate(), ShortDateFormat());
   case QMetaType::QTime:
-    return QLocale().toString(value.toTime(), QLocale::ShortFormat);
+    return QLocale().toString(value.toTime(), ShortTimeFormat());
   case QMetaType::QDateTime:
-    return QLocale().toString(value.toDateTime(), QLocale::ShortFormat);
+    return QLocale().toString(value.toDateTime(), ShortDateFormat() + u' ' + ShortTimeFormat());
   default:
     return value.toString();
   }
