@@ -21,6 +21,7 @@ QTableView *MakeGrid(QWidget *parent, const QString &name) {
   grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
   grid->horizontalHeader()->setHighlightSections(false);
+  grid->horizontalHeader()->setMinimumSectionSize(4);  // the mark columns are narrower than a title
   grid->horizontalHeader()->setSectionsMovable(false);
   grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   QFont titleFont = grid->horizontalHeader()->font();
@@ -36,7 +37,6 @@ TGridPanel::TGridPanel(QWidget *parent)
       defectGrid_(MakeGrid(this, QStringLiteral("DefectGrid"))) {
   TRACE_ROUTINE("bugmain", "TGridPanel.Create");
   setObjectName(QStringLiteral("GridPanel"));
-  splitPos_ = InitialSplitPos(height());
   bringToFront(MainViewMode::Programs);
 }
 
@@ -63,15 +63,23 @@ void TGridPanel::setSplit(bool split) {
   }
 }
 
+int TGridPanel::splitPos() const {
+  return splitPos_ >= 0 ? splitPos_ : InitialSplitPos(height());
+}
+
 void TGridPanel::layoutGrids() {
   TRACE_ROUTINE("bugmain", "TGridPanel.LayoutGrids");
+  // Before the window is up the area has no real size yet: a split position measured
+  // against it would be lost. The first resize lays the lists out.
+  if (!isVisible())
+    return;
   const int clientHeight = height();
   if (!split_) {
     programGrid_->setGeometry(0, 0, width(), clientHeight);
     defectGrid_->setGeometry(0, 0, width(), clientHeight);
     return;
   }
-  const SplitGeometry g = SplitGridGeometry(clientHeight, splitPos_);
+  const SplitGeometry g = SplitGridGeometry(clientHeight, splitPos());
   splitPos_ = g.splitPos;
   programGrid_->setGeometry(0, 0, width(), g.programHeight);
   defectGrid_->setGeometry(0, g.defectTop, width(), g.defectHeight);

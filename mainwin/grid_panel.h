@@ -23,12 +23,13 @@ public:
 
   void setSplit(bool split);
   bool split() const { return split_; }
-  int splitPos() const { return splitPos_; }
+  // Until a position is given, the split is at half of the area.
+  int splitPos() const;
   void setSplitPos(int pos) { splitPos_ = pos; }
   bool dragging() const { return dragging_; }
 
   // Places the lists for the mode and the split position; a split position the area
-  // no longer holds is moved back into it.
+  // no longer holds is moved back into it. Nothing while the area is not shown.
   void layoutGrids();
 
 signals:
@@ -47,6 +48,6 @@ private:
   QTableView *defectGrid_;
   MainViewMode front_ = MainViewMode::Programs;
   bool split_ = false;
-  int splitPos_ = 0;
+  int splitPos_ = -1;  // -1: half of the area
   bool dragging_ = false;
 };

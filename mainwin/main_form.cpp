@@ -88,11 +88,12 @@ private:
 }  // namespace
 
 TMainForm::TMainForm(const QString &dataDirectory, QWidget *parent)
-    : QMainWindow(parent), dataDirectory_(dataDirectory) {
+    : QMainWindow(parent), dataDirectory_(QDir(dataDirectory).absolutePath()) {
   TRACE_ROUTINE("bugmain", "TMainForm.Create");
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Faultbook"));
   setWindowIcon(MainIconFor(MainIcon::ViewDefects));
+  resize(960, 640);  // the designed size, until the last run's is restored
   CreateActions();
   CreateControls();
   CreateMenus();
@@ -119,13 +120,15 @@ void TMainForm::FormCreate() {
   TRACE_ROUTINE("bugmain", "TMainForm.FormCreate");
   ScopedBusyCursor busy;
   split_ = false;
-  gridPanel_->setSplitPos(InitialSplitPos(gridPanel_->height()));
+  gridPanel_->setSplitPos(-1);  // half of the grid area, once the area has its size
   scrollBarAllowance_ = style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
 
   ConfigureBDESettings(dataDirectory_);
   ApplyRegistryEntries(ReadRegistryEntries());
   LoadPreferences();
-  dataDirectory_ = DataDirectory().isEmpty() ? dataDirectory_ : DataDirectory();
+  // A stored database location may have moved the data directory.
+  if (!DataDirectory().isEmpty())
+    dataDirectory_ = QDir(DataDirectory()).absolutePath();
   programColorScheme_ = Prefs().programColor;
   defectColorScheme_ = Prefs().defectColor;
   if (Prefs().showByRelease) {
@@ -636,7 +639,9 @@ void TMainForm::UpdateFilterBox() {
   }
   filterList_->clear();
   filterList_->addItems(views);
-  filterList_->setCurrentIndex(filterList_->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive));
+  // With no view shown the box says so: "(none)".
+  filterList_->setCurrentIndex(
+      shown.isEmpty() ? 0 : filterList_->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
 // ---------------------------------------------------------------------------------

@@ -409,6 +409,8 @@ void TMainForm::CreateToolbars() {
     toolbarMain_->addActions(group);
   }
 
+  // The two boxes share the row below the buttons.
+  addToolBarBreak();
   toolbarSelProg_ = addToolBar(QStringLiteral("Programs"));
   toolbarSelProg_->setObjectName(QStringLiteral("ToolbarSelProg"));
   toolbarSelProg_->addWidget(new QLabel(QStringLiteral(" Program "), toolbarSelProg_));

@@ -271,6 +271,12 @@ TEST_F(MainFormTest, ClosedWindowComesBackAsItWasLeft) {
   EXPECT_EQ(again.pos(), QPoint(40, 30));
   EXPECT_TRUE(again.splitMode());
   EXPECT_TRUE(again.defectGrid()->isVisibleTo(&again));
+  // The split comes back where it was, though the window had no size yet when it was set.
+  const std::optional<RegistryValue> splitPos = ReadDisplay("Split Pos");
+  ASSERT_TRUE(splitPos);
+  EXPECT_GT(splitPos->integer(), 100);
+  EXPECT_EQ(again.splitPos(), splitPos->integer());
+  EXPECT_EQ(again.programGrid()->height(), splitPos->integer());
   EXPECT_TRUE(again.findChild<QToolBar *>("ToolbarSelFilter")->isHidden());
   EXPECT_FALSE(again.findChild<QToolBar *>("ToolbarSelProg")->isHidden());
   EXPECT_TRUE(again.releasePanel()->isHidden());
