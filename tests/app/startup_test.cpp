@@ -2,6 +2,7 @@
 #include "app/data_directory.h"
 #include "app/registry.h"
 #include "app/settings.h"
+#include "app/splash_form.h"
 #include "app/startup.h"
 #include "data/engine.h"
 #include "tests/support/scripted_ui_services.h"
@@ -284,6 +285,14 @@ TEST_F(StartupTest, MoveRegistryTreeCopiesTheMachineTreeOnlyWhenTheUserHasNone) 
   LocalMachineRegistry().openKey(display, true)->writeString(QStringLiteral("Last Product"), QStringLiteral("Older"));
   MoveRegistryTree();
   EXPECT_EQ(CurrentUserRegistry().openKey(display, false)->readString(QStringLiteral("Last Product")), "Mine");
+}
+
+TEST(SplashVersion, IsCutAfterTheCharacterThatFollowsTheFirstDot) {
+  const std::pair<QString, QString> cases[] = {
+      {"3.1.0.5", "Version 3.1"}, {"3.10.2", "Version 3.1"}, {"0.1", "Version 0.1"}, {"3", "Version 3"}, {"", "Version "},
+  };
+  for (const auto &[version, text] : cases)
+    EXPECT_EQ(SplashVersionText(version), text) << version.toStdString();
 }
 
 }  // namespace
