@@ -185,12 +185,29 @@ static inline void copy_apart(unsigned char *o, const unsigned char *src, size_t
   }
 }
 
-/* Eight-byte groups in which no byte is a token byte (0xFC or 0xFD) are copied whole. */
-static inline int first_token_byte(uint64_t x) {
+/* Marks the token bytes (0xFC, 0xFD) among eight: the lowest marked byte is exact. */
+static inline uint64_t token_bytes(uint64_t x) {
   const uint64_t ones = 0x0101010101010101ull;
   const uint64_t t = (x & (0xFEull * ones)) ^ (0xFCull * ones);
-  const uint64_t zero = (t - ones) & ~t & (0x80ull * ones);
-  return zero ? __builtin_ctzll(zero) >> 3 : 8;
+  return (t - ones) & ~t & (0x80ull * ones);
+}
+
+/* Copies 1 to 15 literals exactly, with fixed-size moves that overlap one another. */
+static inline void copy_literals(unsigned char *o, const unsigned char *p, size_t count) {
+  if (count >= 8) {
+    const uint64_t a = load64(p), z = load64(p + count - 8);
+    memcpy(o, &a, 8);
+    memcpy(o + count - 8, &z, 8);
+  } else if (count >= 4) {
+    const uint32_t a = load32(p), z = load32(p + count - 4);
+    memcpy(o, &a, 4);
+    memcpy(o + count - 4, &z, 4);
+  } else {
+    const unsigned char a = p[0], b = p[count >> 1], z = p[count - 1];
+    o[0] = a;
+    o[count >> 1] = b;
+    o[count - 1] = z;
+  }
 }
 
 /* Unpacks n packed bytes into out, which holds cap bytes; returns the decoded length or
@@ -203,23 +220,29 @@ static int32_t unpack_block(const unsigned char *in, int32_t n, unsigned char *o
   unsigned char *const limit = out + cap;
 
   while (p < end) {
-    while (end - p >= 8 && limit - o >= 8) {
-      const uint64_t x = load64(p);
-      const int literals = first_token_byte(x);
-      if (literals == 8) {
-        memcpy(o, &x, 8);
-        p += 8;
-        o += 8;
-        continue;
+    /* Literals sixteen at a time, up to the next token. */
+    if ((*p & 0xFE) != RUN_TOKEN && end - p >= 16 && limit - o >= 16) {
+      for (;;) {
+        const uint64_t x = load64(p), y = load64(p + 8);
+        const uint64_t tx = token_bytes(x), ty = token_bytes(y);
+        if ((tx | ty) == 0) {
+          memcpy(o, &x, 8);
+          memcpy(o + 8, &y, 8);
+          p += 16;
+          o += 16;
+          if (end - p >= 16 && limit - o >= 16)
+            continue;
+          break;
+        }
+        const size_t literals = tx ? (size_t)__builtin_ctzll(tx) >> 3 : 8 + ((size_t)__builtin_ctzll(ty) >> 3);
+        if (literals > 0)
+          copy_literals(o, p, literals);
+        p += literals;
+        o += literals;
+        break;
       }
-      for (int i = 0; i < literals; ++i)
-        o[i] = p[i];
-      p += literals;
-      o += literals;
-      break;
+      continue;
     }
-    if (p == end)
-      break;
 
     const unsigned c = *p;
     if (c == RUN_TOKEN) {
