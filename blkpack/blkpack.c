@@ -139,7 +139,7 @@ int16_t compress_buffer(const unsigned char *in, unsigned char *out, int16_t len
   uint16_t *table = malloc(HASH_SIZE * sizeof *table);
   if (!table)
     return 0;
-  memset(table, 0xFF, HASH_SIZE * sizeof *table);
+  memset(table, 0xFF, HASH_SIZE * sizeof *table); /* every slot EMPTY_SLOT */
   int32_t packed = pack_block(in, out, len, table);
   free(table);
   if (packed < 0) {
