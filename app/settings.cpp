@@ -9,6 +9,7 @@
 
 #include <QDir>
 
+#include <stdexcept>
 #include <type_traits>
 
 namespace {
@@ -284,6 +285,10 @@ void SetDataDirectory(const QString &directory) {
 
 void LoadPreferences() {
   TRACE_ROUTINE("settings", "LoadPreferences");
+  // Without it the shared options would be looked for in the current directory and the
+  // attachment directory would become "/Attach".
+  if (dataDirectory.isEmpty())
+    throw std::logic_error("LoadPreferences needs the data directory: call SetDataDirectory first");
   Preferences loaded;
   DebugLog(QStringLiteral("Checking Faultbook Registry entries."));
   if (ProductKeyExists()) {

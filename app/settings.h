@@ -262,7 +262,8 @@ void SetDataDirectory(const QString &directory);
 // Fills the process-wide preferences from the current user's store and the data
 // directory's FAULTBK.INI. When a "Database Location" is stored, the data directory
 // is located again (LocateDatabase) and moves there; a location that comes back empty
-// leaves it where it is. SettingsError when a store cannot be read.
+// leaves it where it is. SettingsError when a store cannot be read; std::logic_error
+// when no data directory has been set.
 void LoadPreferences();
 
 // The part of LoadPreferences that reads FAULTBK.INI: the shared options of the data

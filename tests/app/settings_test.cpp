@@ -444,3 +444,12 @@ TEST_F(SettingsTest, LoadingLogsItsStepsInDiagnosticMode) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SettingsTest, LoadingWithoutADataDirectoryIsRefused) {
+  SetDataDirectory("");
+  EXPECT_THROW(LoadPreferences(), std::logic_error);
+}
+
+}  // namespace
