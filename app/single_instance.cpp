@@ -20,6 +20,7 @@ namespace {
 const QByteArray RaiseRequest = QByteArrayLiteral("raise\n");
 
 QString runtimeDirectory() {
+  TRACE_ROUTINE("singleinstance", "runtimeDirectory");
   QString directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   if (directory.isEmpty())
     directory = QDir::tempPath();
@@ -31,6 +32,7 @@ QString runtimeDirectory() {
 SingleInstance::SingleInstance(QObject *parent) : QObject(parent) {}
 
 SingleInstance::~SingleInstance() {
+  TRACE_ROUTINE("singleinstance", "SingleInstance.Destroy");
   if (server_)
     server_->close();
   if (lockFd_ >= 0)
@@ -38,10 +40,12 @@ SingleInstance::~SingleInstance() {
 }
 
 QString SingleInstance::lockFilePath() {
+  TRACE_ROUTINE("singleinstance", "SingleInstance.lockFilePath");
   return QDir(runtimeDirectory()).filePath(QStringLiteral("faultbk.lock"));
 }
 
 QString SingleInstance::socketPath() {
+  TRACE_ROUTINE("singleinstance", "SingleInstance.socketPath");
   return QDir(runtimeDirectory()).filePath(QStringLiteral("faultbk.socket"));
 }
 

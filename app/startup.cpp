@@ -31,6 +31,7 @@ const QString NoDatabaseLocationText = QStringLiteral(
 
 // Strips one trailing separator ("/data/" -> "/data"), keeping a root as it is.
 QString WithoutTrailingSeparator(QString path) {
+  TRACE_ROUTINE("startup", "WithoutTrailingSeparator");
   if (path.size() > 1 && (path.endsWith(u'/') || path.endsWith(u'\\')))
     path.chop(1);
   return path;
@@ -90,26 +91,32 @@ QString AskForDataDirectory(const QString &startFolder) {
 }  // namespace
 
 bool StartupFailed() {
+  TRACE_ROUTINE("startup", "StartupFailed");
   return startupFailed;
 }
 
 void SetStartupFailed(bool failed) {
+  TRACE_ROUTINE("startup", "SetStartupFailed");
   startupFailed = failed;
 }
 
 QString CurrentUserId() {
+  TRACE_ROUTINE("startup", "CurrentUserId");
   return currentUserId;
 }
 
 void SetCurrentUserId(const QString &userId) {
+  TRACE_ROUTINE("startup", "SetCurrentUserId");
   currentUserId = userId;
 }
 
 QString PrivateDirectory() {
+  TRACE_ROUTINE("startup", "PrivateDirectory");
   return privateDirectory;
 }
 
 QStringList CommandLineParameters() {
+  TRACE_ROUTINE("startup", "CommandLineParameters");
   QStringList parameters = QCoreApplication::arguments();
   if (!parameters.isEmpty())
     parameters.removeFirst();
@@ -161,6 +168,7 @@ void StartDiagnosticMode(const QString &startingDirectory) {
 }
 
 DatabaseSearch DatabaseSearch::forThisProcess() {
+  TRACE_ROUTINE("startup", "DatabaseSearch.forThisProcess");
   return {QCoreApplication::applicationDirPath(), CommandLineParameters()};
 }
 
@@ -291,5 +299,6 @@ void FillCustomLists() {
 }
 
 const DefaultCustomLists &DefaultLists() {
+  TRACE_ROUTINE("startup", "DefaultLists");
   return defaultLists;
 }

@@ -24,6 +24,7 @@ const QString UserIdField = QStringLiteral("UserID");
 
 // The product names of a Products memo, one a line.
 QStringList ProductLines(const QString &memo) {
+  TRACE_ROUTINE("usersec", "ProductLines");
   static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
   QStringList products;
   for (const QString &line : memo.split(lineBreak))
@@ -45,14 +46,17 @@ bool UserCanAccessProduct(const QString &product) {
 }
 
 QString CurrentUserRights() {
+  TRACE_ROUTINE("usersec", "CurrentUserRights");
   return current.rights;
 }
 
 bool AllProductsAccess() {
+  TRACE_ROUTINE("usersec", "AllProductsAccess");
   return current.allProducts;
 }
 
 QStringList ProductAccessList() {
+  TRACE_ROUTINE("usersec", "ProductAccessList");
   return current.products;
 }
 
