@@ -914,8 +914,9 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event) {
   switch (event->type()) {
   case QEvent::ShortcutOverride:
   case QEvent::KeyPress: {
+    // The menu bar keeps its own keys while the user walks it with the keyboard.
     auto *widget = qobject_cast<QWidget *>(watched);
-    if (!widget || widget->window() != this)
+    if (!widget || widget->window() != this || qobject_cast<QMenuBar *>(widget))
       break;
     auto *key = static_cast<QKeyEvent *>(event);
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))

@@ -111,6 +111,41 @@ TEST_F(MainFormTest, DefectViewNeedsAProgram) {
   EXPECT_TRUE(ui.shown(MessageKind::Information, "A program has not been selected."));
 }
 
+TEST_F(MainFormTest, DefectsOnStartupOpenTheLastProgramsDefects) {
+  seedRelease();
+  OpenProductKey(QString::fromLatin1(regkey::General), true)->writeBool("Defects on Startup", true);
+  WriteDisplay("Last Product", RegistryValue("Tracker"));
+  WriteDisplay("Last Release", RegistryValue("2.0"));
+  WriteDisplay("Last Program", RegistryValue("tool.exe"));
+  TMainForm &f = start();
+  ASSERT_EQ(f.mode(), MainViewMode::Defects);
+  EXPECT_EQ(CurProgram(), "tool.exe");
+  EXPECT_EQ(f.statusPanelText(3), "1 defects listed.");
+
+  // A last program that is gone: the program view.
+  closeForm();
+  execute({"DELETE FROM Program WHERE Program = 'tool.exe'"});
+  TMainForm &again = start();
+  EXPECT_EQ(again.mode(), MainViewMode::Programs);
+  EXPECT_EQ(again.statusPanelText(3), "1 programs listed.");
+}
+
+TEST_F(MainFormTest, NoRightToTheLastProductEndsTheStartWithoutAUsableProduct) {
+  seedRelease();
+  execute({"INSERT INTO UserSec (UserID, AllProducts, Products, Rights) VALUES ('Faultbook Admin', True, '', '" +
+               QString(RightsLength, '1') + "')",
+           "INSERT INTO UserSec (UserID, AllProducts, Products, Rights) VALUES ('guest', False, 'Other', '" +
+               QString(RightsLength, '0') + "')"});
+  OpenProductKey(QString::fromLatin1(regkey::Settings), true)->writeString("User ID", "guest");
+  WriteDisplay("Last Product", RegistryValue("Tracker"));
+  WriteDisplay("Last Release", RegistryValue("2.0"));
+  start();
+  EXPECT_TRUE(ui.shown(MessageKind::Warning, "You do not have access rights to the product \"Tracker\".  You must "
+                                             "now select a new product to work in."));
+  EXPECT_TRUE(ui.shown(MessageKind::Warning, "You have not selected a valid product.  Faultbook will now exit."));
+  EXPECT_TRUE(StartupFailed());
+}
+
 TEST_F(MainFormTest, SplitModeShowsBothListsAndFollowsTheProgramRow) {
   seedRelease();
   TMainForm &f = start();
