@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <sys/stat.h>
@@ -203,6 +204,8 @@ QString LocateDatabase(const DatabaseSearch &search) {
       return {};
     }
   }
+  // The program changes its current directory later: a relative -dbpath must not move.
+  path = QFileInfo(path).absoluteFilePath();
   DebugLog(QStringLiteral("Database path is [") + path + QStringLiteral("]"));
   return path;
 }

@@ -92,6 +92,7 @@ TEST_F(StartupTest, CommandLineOverridesRegistryWhichOverridesProgramFolder) {
       {true, {"-DbPath=" + inCommandLine, "/other=x"}, inCommandLine},
       {true, {"/other=" + inCommandLine}, inRegistry},
       {true, {"/dbpath"}, inRegistry},
+      {false, {"-dbpath=" + QDir::current().relativeFilePath(inCommandLine)}, inCommandLine},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.parameters.join(' ').toStdString() + (c.registry ? " with registry" : ""));
