@@ -3,26 +3,10 @@
 // call trace.
 
 #include "app/base/call_trace.h"
+#include "data/dates.h"
 #include "data/engine_internal.h"
 
-#include <QLocale>
-
 namespace db {
-
-namespace {
-
-QString shortDateFormat() {
-  QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
-  if (!format.contains(QLatin1String("yyyy")))
-    format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-  return format;
-}
-
-QString shortTimeFormat() {
-  return QLocale::system().timeFormat(QLocale::ShortFormat);
-}
-
-}  // namespace
 
 // --- DataSetCursor ---
 
@@ -144,11 +128,11 @@ QString DataSet::asString(const QString &field) const {
   switch (v.metaType().id()) {
   case QMetaType::UnknownType: return {};
   case QMetaType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-  case QMetaType::QDate: return v.toDate().toString(shortDateFormat());
-  case QMetaType::QTime: return v.toTime().toString(shortTimeFormat());
+  case QMetaType::QDate: return v.toDate().toString(ShortDateFormat());
+  case QMetaType::QTime: return v.toTime().toString(ShortTimeFormat());
   case QMetaType::QDateTime: {
     const QDateTime stamp = v.toDateTime();
-    return stamp.date().toString(shortDateFormat()) + QLatin1Char(' ') + stamp.time().toString(shortTimeFormat());
+    return stamp.date().toString(ShortDateFormat()) + QLatin1Char(' ') + stamp.time().toString(ShortTimeFormat());
   }
   case QMetaType::Double: return QString::number(v.toDouble(), 'g', 15);
   default: return v.toString();
