@@ -313,8 +313,11 @@ void Parser::parseAlter(ParsedStatement &statement) {
     takeWord("COLUMN");
     clause.column = parseColumnName();
     if (clause.add) {
-      if (clause.column.qualifier.size())
+      if (!clause.column.qualifier.isEmpty())
         refuse(QStringLiteral("the field to add is named without its table"));
+      if (clause.column.name.trimmed().isEmpty())
+        throw EngineError(ErrSyntax, QStringLiteral("The field added at position %1 has no name.")
+                                         .arg(clause.column.position + 1));
       clause.typePosition = peek().position;
       if (peek().kind != TokenKind::Word)
         refuse(QStringLiteral("a field type expected"));

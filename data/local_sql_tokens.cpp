@@ -81,8 +81,6 @@ QList<Token> Tokenize(const QString &sql) {
     if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
       token.kind = c == QLatin1Char('\'') ? TokenKind::String : TokenKind::QuotedName;
       i = ReadQuoted(sql, i, token.text);
-      if (token.kind == TokenKind::QuotedName && token.text.trimmed().isEmpty())
-        Refuse(QStringLiteral("An empty name (\"\") at position %1.").arg(token.position + 1));
     } else if (IsWordStart(c)) {
       token.kind = TokenKind::Word;
       int end = i + 1;

@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <QMap>
+#include <QTemporaryDir>
 
 using namespace db;
 
@@ -28,6 +29,7 @@ public:
     definition = *found;
     return true;
   }
+  void addFields(const QString &table, const QList<FieldDef> &fields) { tables_[table.toLower()].fields << fields; }
   void removeFields(const QString &table, const QStringList &fields) {
     auto &definition = tables_[table.toLower()];
     for (const auto &name : fields)
@@ -213,6 +215,312 @@ TEST(LocalSqlTranslation, ProgramStatementsBecomeTheirSqliteForms) {
     QString error;
     EXPECT_TRUE(database.prepares(sql, error)) << error.toStdString();
   }
+}
+
+struct ErrorCase {
+  const char *local;
+  int code;
+  const char *textPart;  // the message names what is wrong
+};
+
+const ErrorCase ErrorCases[] = {
+    {"Select all * from Defects", ErrTableNotFound, "Defects"},
+    {"Select all * from Defect where Produkt = 'P1'", ErrFieldNotFound, "Produkt"},
+    {"Select Defect.* from Defect, Origin where Summery = 'x'", ErrFieldNotFound, "Summery"},
+    {"Select Origin.Summary from Defect, Origin", ErrFieldNotFound, "Summary"},
+    {"Select X.Summary from Defect D", ErrTableNotFound, "X"},
+    {"UPDATE \"Filters\" SET Customer = 'a'", ErrFieldNotFound, "Customer"},
+    {"Select all * from Defect Where Product = 'O'Brien'", ErrSyntax, "no closing quote"},
+    {"Select all * from Defect where Summary = \"open", ErrSyntax, "no closing quote"},
+    {"Select all * from Defect where Product = 'P1'; DELETE FROM Defect", ErrSyntax, "only one statement"},
+    {"Select all * from Defect; ;", ErrSyntax, "only one statement"},
+    {"Select all * from Defect -- where Product = 'x'", ErrSyntax, "Comments"},
+    {"Select all * from Defect /* x */", ErrSyntax, "Comments"},
+    {"Select all * from Defect where Product = ?", ErrSyntax, "?"},
+    {"Select all * from Defect where Product = 'P1' Product", ErrSyntax, "\"Product\""},
+    {"Select from Defect", ErrSyntax, "\"from\""},
+    {"Select all * from Defect where", ErrSyntax, "the end of the statement"},
+    {"Select all * from Defect Where 1 = 1 GROUP Product", ErrSyntax, "BY expected"},
+    {"Select all * from Defect D RIGHT JOIN Origin O on D.Defect = O.Defect", ErrSyntax, "RIGHT"},
+    {"Select Trim(Summary) from Defect", ErrSyntax, "Trim"},
+    {"Select all * from Defect where Status = \"Origin\"", ErrSyntax, "Origin"},
+    {"Select all * from Defect where *", ErrSyntax, "*"},
+    {"Select all * from Defect where Product = Open", ErrFieldNotFound, "Open"},
+    {"Select all * from Origin where \"Report Date\" >= '13/1/2024'", ErrInvalidValue, "13/1/2024"},
+    {"Select all * from Origin where \"Report Date\" >= '2/30/2024'", ErrInvalidValue, "Report Date"},
+    {"Select all * from Origin where \"Report Date\" >= '1/5/24'", ErrInvalidValue, "1/5/24"},
+    {"Select all * from Attach where FileTime = '25:00'", ErrInvalidValue, "25:00"},
+    {"UPDATE Release SET StartDate = 'soon'", ErrInvalidValue, "soon"},
+    {"INSERT INTO Resource (ResourceName) VALUES ('a', 'b')", ErrSyntax, "2 values for 1 fields"},
+    {"INSERT INTO Resource (ResourceName, resourcename) VALUES ('a', 'b')", ErrSyntax, "twice"},
+    {"INSERT INTO Resource (ResourceName) VALUES (ResourceName)", ErrFieldNotFound, "ResourceName"},
+    {"INSERT INTO Resource SELECT * FROM Resource", ErrSyntax, "VALUES"},
+    {"ALTER TABLE \"Release\" ADD Hidden BOOLEAN", ErrGeneral, "already has a field Hidden"},
+    {"ALTER TABLE \"Release\" ADD Shown BOOLEAN, ADD shown CHAR(4)", ErrGeneral, "shown"},
+    {"ALTER TABLE \"Release\" ADD Code CHAR", ErrSyntax, "CHAR"},
+    {"ALTER TABLE \"Release\" ADD Code CHAR(300)", ErrSyntax, "1 to 255"},
+    {"ALTER TABLE \"Release\" ADD Code VARIANT", ErrSyntax, "VARIANT"},
+    {"ALTER TABLE \"Release\" ADD Code BLOB(200,2)", ErrSyntax, "BLOB(200,2)"},
+    {"ALTER TABLE \"Release\" ADD Code INTEGER(4)", ErrSyntax, "no width"},
+    {"ALTER TABLE \"Release\" ADD Code AUTOINC", ErrSyntax, "AUTOINC"},
+    {"ALTER TABLE \"Customer\" DROP Customer.\"Licenses\"", ErrFieldNotFound, "Licenses"},
+    {"ALTER TABLE \"Customer\" DROP Phone, DROP Phone", ErrFieldNotFound, "Phone"},
+    {"ALTER TABLE \"Customer\" DROP Release.Notes", ErrSyntax, "another table"},
+    {"ALTER TABLE \"Customer\" RENAME Phone", ErrSyntax, "ADD or DROP"},
+    {"VACUUM", ErrSyntax, "VACUUM"},
+    {"", ErrSyntax, "the end of the statement"},
+};
+
+TEST(LocalSqlTranslation, RefusesWhatTheDialectDoesNotHaveNamingTheWord) {
+  ModelSchema schema;
+  for (const auto &testCase : ErrorCases) {
+    SCOPED_TRACE(testCase.local);
+    try {
+      TranslateLocalSql(QString::fromUtf8(testCase.local), schema);
+      ADD_FAILURE() << "translated";
+    } catch (const EngineError &error) {
+      EXPECT_EQ(error.code(), testCase.code) << error.text().toStdString();
+      EXPECT_TRUE(error.text().contains(QString::fromUtf8(testCase.textPart))) << error.text().toStdString();
+    }
+  }
+}
+
+TEST(LocalSqlTranslation, AlterTableGivesOneStatementPerClauseAndReportsTheFields) {
+  ModelSchema schema;
+  schema.removeFields(QStringLiteral("Attach"), {"FileDate", "FileTime", "FileSize", "StorageFile"});
+  schema.removeFields(QStringLiteral("UserSec"), {"AllProducts", "Products"});
+  schema.removeFields(QStringLiteral("Correct"), {"EstProgHrs"});
+
+  TranslatedStatement attach = TranslateLocalSql(
+      "ALTER TABLE \"Attach\" ADD FileDate DATE, ADD FileTime TIME, ADD FileSize INTEGER, ADD StorageFile CHAR(255) ",
+      schema);
+  EXPECT_EQ(attach.kind, StatementKind::AlterTable);
+  EXPECT_EQ(attach.table, "Attach");
+  EXPECT_EQ(attach.sqliteStatements,
+            QStringList({R"(ALTER TABLE "Attach" ADD COLUMN "FileDate" DATE)",
+                         R"(ALTER TABLE "Attach" ADD COLUMN "FileTime" TIME)",
+                         R"(ALTER TABLE "Attach" ADD COLUMN "FileSize" INTEGER)",
+                         R"(ALTER TABLE "Attach" ADD COLUMN "StorageFile" CHAR(255) CHECK(length("StorageFile") <= 255))"}));
+  ASSERT_EQ(attach.addedFields.size(), 4);
+  EXPECT_EQ(attach.addedFields[3].type, FieldType::Text);
+  EXPECT_EQ(attach.addedFields[3].size, 255);
+
+  TranslatedStatement security =
+      TranslateLocalSql("ALTER TABLE \"usersec.db\" ADD AllProducts BOOLEAN, ADD Products BLOB(200,1)", schema);
+  EXPECT_EQ(security.table, "UserSec");
+  ASSERT_EQ(security.addedFields.size(), 2);
+  EXPECT_EQ(security.addedFields[0].type, FieldType::Boolean);
+  EXPECT_EQ(security.addedFields[1].type, FieldType::Memo);
+  EXPECT_EQ(security.addedFields[1].size, 200);
+
+  TranslatedStatement hours = TranslateLocalSql("ALTER TABLE \"Correct\" ADD EstProgHrs DECIMAL(8,3)", schema);
+  ASSERT_EQ(hours.addedFields.size(), 1);
+  EXPECT_EQ(hours.addedFields[0].type, FieldType::Decimal);
+  EXPECT_EQ(hours.addedFields[0].precision, 3);
+  EXPECT_EQ(hours.sqliteStatements, QStringList({R"(ALTER TABLE "Correct" ADD COLUMN "EstProgHrs" DECIMAL(8,3))"}));
+
+  TranslatedStatement rights = TranslateLocalSql(
+      "ALTER TABLE \"UserSec\" DROP Rights, DROP userpassword, ADD Rights CHAR(128) ", schema);
+  EXPECT_EQ(rights.droppedFields, QStringList({"Rights", "UserPassword"}));
+  EXPECT_EQ(rights.sqliteStatements,
+            QStringList({R"(ALTER TABLE "UserSec" DROP COLUMN "Rights")",
+                         R"(ALTER TABLE "UserSec" DROP COLUMN "UserPassword")",
+                         R"(ALTER TABLE "UserSec" ADD COLUMN "Rights" CHAR(128) CHECK(length("Rights") <= 128))"}));
+}
+
+// A defect with its partner records, as the defect editor writes them.
+void InsertDefect(ModelDatabase &database, const char *product, const char *program, int defect, const char *severity,
+                  bool withOrigin = true) {
+  const QString key = QStringLiteral("'%1', 'R1', '%2', %3").arg(QLatin1String(product), QLatin1String(program)).arg(defect);
+  database.execute(QStringLiteral("INSERT INTO Defect (Product, Release, Program, Defect, Severity, Summary) VALUES (%1, '%2', 'Defect %3')")
+                       .arg(key, QLatin1String(severity))
+                       .arg(defect));
+  if (withOrigin)
+    database.execute(QStringLiteral("INSERT INTO Origin (Product, Release, Program, Defect) VALUES (%1)").arg(key));
+  database.execute(QStringLiteral("INSERT INTO Correct (Product, Release, Program, Defect) VALUES (%1)").arg(key));
+}
+
+TEST(LocalSqlExecution, DefectListingReadsUnqualifiedFieldsFromTheFirstTable) {
+  ModelSchema schema;
+  ModelDatabase database(schema);
+  for (const char *product : {"P1", "P2"}) {
+    database.execute(QStringLiteral("INSERT INTO Program (Product, Release, Program) VALUES ('%1', 'R1', 'a.exe')").arg(QLatin1String(product)));
+    database.execute(QStringLiteral("INSERT INTO SevOrder (Product, Release, Severity, SevSort) VALUES ('%1', 'R1', 'High', 1)").arg(QLatin1String(product)));
+    database.execute(QStringLiteral("INSERT INTO SevOrder (Product, Release, Severity, SevSort) VALUES ('%1', 'R1', 'Low', 2)").arg(QLatin1String(product)));
+  }
+  InsertDefect(database, "P1", "a.exe", 3, "Low");
+  InsertDefect(database, "P1", "a.exe", 1, "High");
+  InsertDefect(database, "P1", "a.exe", 2, "High", false);  // no Origin: not listed
+  InsertDefect(database, "P1", "a.exe", 4, "Unknown");      // severity not in SevOrder: not listed
+  InsertDefect(database, "P2", "a.exe", 5, "High");
+
+  const QString listing =
+      "Select Defect.*, Origin.\"Report Date\", Origin.Technician, Correct.Programmer, Correct.Tester, "
+      "Correct.\"Testing Date\", Program.Status, SevOrder.SevSort From Defect, Origin, Correct, Program, SevOrder "
+      "Where  (Product = 'P1') and (Release = 'R1') And (Defect.Product = Origin.Product) and "
+      "(Defect.Release = Origin.Release) and (Defect.Program = Origin.Program) and (Defect.Defect = Origin.Defect) and "
+      "(Defect.Product = Correct.Product) and (Defect.Release = Correct.Release) and "
+      "(Defect.Program = Correct.Program) and (Defect.Defect = Correct.Defect) and "
+      "(Defect.Product = Program.Product) and (Defect.Release = Program.Release) and "
+      "(Defect.Program = Program.Program) and  (Defect.Product = SevOrder.Product) and "
+      "(Defect.Release = SevOrder.Release) and (Defect.Severity = SevOrder.Severity) ";
+  // Defect.* leads with the four key fields; SevOrder.SevSort comes last.
+  QStringList defects;
+  for (const auto &row : database.rows(listing + " Order By SevOrder.SevSort DESC , Defect ")) {
+    const QStringList fields = row.split(QLatin1Char('|'));
+    defects << fields[0] + QLatin1Char(' ') + fields[3] + QLatin1Char(' ') + fields.last();
+  }
+  EXPECT_EQ(defects, QStringList({"P1 3 2", "P1 1 1"}));
+}
+
+TEST(LocalSqlExecution, DatesCompareAndOrderAsDates) {
+  ModelSchema schema;
+  ModelDatabase database(schema);
+  const char *reportDates[] = {"12/1/2023", "1/5/2024", "10/2/2024", "2/29/2024", "9/30/2024"};
+  int defect = 0;
+  for (const char *date : reportDates)
+    database.execute(QStringLiteral("INSERT INTO Origin (Product, Release, Program, Defect, \"Report Date\") "
+                                    "VALUES ('P1', 'R1', '', %1, '%2')")
+                         .arg(++defect)
+                         .arg(QLatin1String(date)));
+  EXPECT_EQ(database.rows("Select Defect, \"Report Date\" from Origin where (Origin.\"Report Date\" >= '1/5/2024') and "
+                          "(Origin.\"Report Date\" <= '9/30/2024') Order By Origin.\"Report Date\""),
+            QStringList({"2|2024-01-05", "4|2024-02-29", "5|2024-09-30"}));
+  EXPECT_EQ(database.rows("Select Defect from Origin where \"Report Date\" between '2/1/2024' and '12/31/2024' "
+                          "Order By \"Report Date\" DESC"),
+            QStringList({"3", "5", "4"}));
+  database.execute("UPDATE Origin SET \"Report Date\" = '' WHERE Defect = 1");
+  EXPECT_EQ(database.rows("Select Defect from Origin where \"Report Date\" IS NULL"), QStringList({"1"}));
+}
+
+TEST(LocalSqlExecution, BlankTextIsBlankWhetherStoredEmptyOrNull) {
+  ModelSchema schema;
+  ModelDatabase database(schema);
+  database.execute("INSERT INTO Notify (Product, Release, Program, Status, Active) VALUES ('P1', 'R1', '', 'Open', True)");
+  database.execute("INSERT INTO Notify (Product, Release, Program, Status, Active) VALUES ('P1', 'R1', 'a.exe', 'Open', False)");
+  database.run(R"(INSERT INTO "Notify" ("Product", "Release", "Program", "Status") VALUES ('P1', 'R1', NULL, 'Closed'))");
+  EXPECT_EQ(database.rows("Select Status from Notify where Program = '' Order By Status"), QStringList({"Closed", "Open"}));
+  EXPECT_EQ(database.rows("Select Status from Notify where Program in ('') Order By Status"), QStringList({"Closed", "Open"}));
+  EXPECT_EQ(database.rows("Select Status from Notify where Program IS NULL Order By Status"), QStringList({"Closed", "Open"}));
+  EXPECT_EQ(database.rows("Select Program from Notify where Program IS NOT NULL"), QStringList({"a.exe"}));
+  EXPECT_EQ(database.rows("Select Program from Notify where Program <> ''"), QStringList({"a.exe"}));
+  EXPECT_EQ(database.rows("Select Program from Notify where Not (Program = '')"), QStringList({"a.exe"}));
+  EXPECT_EQ(database.rows("Select Status from Notify where Active = True"), QStringList({"Open"}));
+}
+
+TEST(LocalSqlExecution, SchemaUpgradeStatementsRunOnAnOlderTable) {
+  ModelSchema schema;
+  schema.removeFields(QStringLiteral("Filters"), {"CustomerName", "GroupName"});
+  schema.addFields(QStringLiteral("Customer"), {{"SupportActive", FieldType::Boolean}, {"Licenses", FieldType::Integer},
+                                                {"Purchase Date", FieldType::Date}});
+  ModelDatabase database(schema);
+  database.execute("INSERT INTO Filters (Product, Release, \"Filter Name\") VALUES ('P1', 'R1', 'Mine')");
+  database.execute("ALTER TABLE \"Filters\" ADD CustomerName CHAR(40)");
+  database.execute("ALTER TABLE \"Filters\" ADD GroupName CHAR(25)");
+  schema.addFields(QStringLiteral("Filters"), {{"CustomerName", FieldType::Text, 40}, {"GroupName", FieldType::Text, 25}});
+  database.execute("UPDATE \"Filters\" SET CustomerName = \"(any customer)\"");
+  database.execute("UPDATE \"Filters\" SET GroupName = \"(any group)\"");
+  EXPECT_EQ(database.rows("Select \"Filter Name\", CustomerName, GroupName from Filters"),
+            QStringList({"Mine|(any customer)|(any group)"}));
+
+  database.execute("INSERT INTO Customer (Customer, Licenses, \"Purchase Date\") VALUES ('Acme', 3, '6/30/1999')");
+  database.execute("ALTER TABLE \"Customer\" DROP Customer.\"SupportActive\" , DROP Customer.\"Licenses\" , "
+                   "DROP Customer.\"Purchase Date\"");
+  schema.removeFields(QStringLiteral("Customer"), {"SupportActive", "Licenses", "Purchase Date"});
+  EXPECT_EQ(database.rows("Select Customer from Customer"), QStringList({"Acme"}));
+  EXPECT_EQ(database.rows("Select all * from Customer").front().count(QLatin1Char('|')) + 1, 13);
+}
+
+TEST(LocalSqlExecution, HostileTextStaysOneValue) {
+  ModelSchema schema;
+  ModelDatabase database(schema);
+  // The caller doubles the apostrophes (FixQuote); the rest is the user's text.
+  const QString name = QStringLiteral("O'Brien'); DELETE FROM Customer; --\"x");
+  QString quoted = name;
+  quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+  database.execute(QStringLiteral("INSERT INTO Customer (Customer) VALUES ('%1')").arg(quoted));
+  database.execute("INSERT INTO Customer (Customer) VALUES ('Acme')");
+  EXPECT_EQ(database.rows(QStringLiteral("Select Customer from Customer where Customer = '%1'").arg(quoted)),
+            QStringList({name}));
+  database.execute(QStringLiteral("DELETE FROM Customer WHERE Customer='%1'").arg(quoted));
+  EXPECT_EQ(database.rows("Select Customer from Customer"), QStringList({"Acme"}));
+  // Without the doubling the statement is refused, not split.
+  EXPECT_THROW(TranslateLocalSql(QStringLiteral("DELETE FROM Customer WHERE Customer='%1'").arg(name), schema), EngineError);
+}
+
+// The same rules through the engine, on a new data directory.
+class LocalSqlOnDataDirectory : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(directory_.isValid());
+    database_ = Database::create(directory_.path());
+  }
+  QStringList column(const QString &localSql, const QString &field) {
+    Query query(database_, localSql);
+    query.open();
+    QStringList values;
+    for (query.first(); !query.eof(); query.next())
+      values << query.asString(field);
+    return values;
+  }
+
+  QTemporaryDir directory_;
+  std::shared_ptr<Database> database_;
+};
+
+TEST_F(LocalSqlOnDataDirectory, LikeIsCaseSensitiveAndUpperFindsEveryCase) {
+  for (const char *name : {"Acme", "acme corp", "ACME Ltd", "Zeta"})
+    database_->execute(QStringLiteral("INSERT INTO Customer (Customer) VALUES ('%1')").arg(QLatin1String(name)));
+  EXPECT_EQ(column("Select Customer, Contact, Phone, Fax From Customer  Where  Customer Like 'Ac%'", "Customer"),
+            QStringList({"Acme"}));
+  EXPECT_EQ(column("Select Customer From Customer Where UPPER(Customer) Like 'AC%' Order By Customer", "Customer"),
+            QStringList({"ACME Ltd", "Acme", "acme corp"}));
+}
+
+TEST_F(LocalSqlOnDataDirectory, DatesWrittenMonthFirstReadAsDates) {
+  int defect = 0;
+  for (const char *date : {"10/2/2024", "1/5/2024", "2/29/2024"})
+    database_->execute(QStringLiteral("INSERT INTO Defect (Product, Release, Program, Defect, EstCompDate) "
+                                      "VALUES ('P1', 'R1', 'a.exe', %1, '%2')")
+                           .arg(++defect)
+                           .arg(QLatin1String(date)));
+  Query query(database_, "Select Defect, EstCompDate from Defect where EstCompDate > '1/5/2024' Order By EstCompDate");
+  query.open();
+  ASSERT_EQ(query.recordCount(), 2);
+  query.first();
+  EXPECT_EQ(query.value("Defect"), QVariant(qlonglong(3)));
+  EXPECT_EQ(query.asDate("EstCompDate"), QDate(2024, 2, 29));
+  query.next();
+  EXPECT_EQ(query.asDate("EstCompDate"), QDate(2024, 10, 2));
+}
+
+TEST_F(LocalSqlOnDataDirectory, UpgradeStatementsAddFillAndDropFields) {
+  database_->execute("INSERT INTO Customer (Customer) VALUES ('Acme')");
+  database_->execute("ALTER TABLE \"Customer\" ADD SupportActive BOOLEAN, ADD Licenses INTEGER, ADD Code CHAR(6)");
+  const TableDef added = database_->tableDef("customer.db");
+  ASSERT_NE(added.field("Code"), nullptr);
+  EXPECT_EQ(added.field("Code")->size, 6);
+  database_->execute("UPDATE \"Customer\" SET Code = \"(any)\", Licenses = 2, SupportActive = True");
+  EXPECT_EQ(column("Select Code, Licenses from Customer where SupportActive = True", "Code"), QStringList({"(any)"}));
+  EXPECT_THROW(database_->execute("UPDATE \"Customer\" SET Code = \"(any customer)\""), EngineError);
+  EXPECT_EQ(column("Select Code from Customer", "Code"), QStringList({"(any)"}));
+
+  database_->execute("ALTER TABLE \"Customer\" DROP Customer.\"SupportActive\" , DROP Customer.\"Licenses\" , DROP Code");
+  const TableDef dropped = database_->tableDef("Customer");
+  EXPECT_EQ(dropped.field("Licenses"), nullptr);
+  EXPECT_EQ(dropped.fields.size(), DataModelTable("Customer")->fields.size());
+  EXPECT_EQ(column("Select Customer from Customer", "Customer"), QStringList({"Acme"}));
+}
+
+TEST_F(LocalSqlOnDataDirectory, ASecondStatementIsRefusedAndNothingIsWritten) {
+  database_->execute("INSERT INTO Resource (ResourceName) VALUES ('Ann')");
+  try {
+    database_->execute("DELETE FROM Resource WHERE ResourceName = 'x'; DELETE FROM Resource");
+    ADD_FAILURE() << "ran";
+  } catch (const EngineError &error) {
+    EXPECT_EQ(error.code(), ErrSyntax);
+  }
+  EXPECT_EQ(column("Select ResourceName from Resource", "ResourceName"), QStringList({"Ann"}));
 }
 
 }  // namespace
