@@ -36,8 +36,26 @@ struct ResolvedColumn {
   QString sql;
 };
 
+const Expr &Unwrapped(const Expr &expr) {
+  const Expr *inner = &expr;
+  while (inner->kind == Expr::Kind::Paren)
+    inner = inner->operands.front().get();
+  return *inner;
+}
+
 bool IsText(const FieldDef *field) {
   return field && (field->type == FieldType::Text || field->type == FieldType::Memo);
+}
+
+bool IsBoolean(const FieldDef *field) {
+  return field && field->type == FieldType::Boolean;
+}
+
+// True, False, 1 or 0.
+bool IsTruthLiteral(const Expr &expr) {
+  const Expr &inner = Unwrapped(expr);
+  return inner.kind == Expr::Kind::Boolean ||
+         (inner.kind == Expr::Kind::Number && (inner.text == QLatin1String("0") || inner.text == QLatin1String("1")));
 }
 
 bool IsTemporalField(const FieldDef *field) {
@@ -48,13 +66,6 @@ QString SqlString(const QString &value) {
   QString quoted = value;
   quoted.replace(QLatin1Char('\''), QLatin1String("''"));
   return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
-const Expr &Unwrapped(const Expr &expr) {
-  const Expr *inner = &expr;
-  while (inner->kind == Expr::Kind::Paren)
-    inner = inner->operands.front().get();
-  return *inner;
 }
 
 // Binding strength in SQLite, so that an operand is put in parentheses exactly where
@@ -97,6 +108,7 @@ private:
 
   Sql expr(const Expr &expr, const Scope &scope);
   QString operand(const Expr &expr, const Scope &scope, int parentPrecedence, bool rightSide = false);
+  const SourceTable *qualifiedTable(const Scope &level, const QString &qualifier) const;
   std::optional<ResolvedColumn> resolveName(const Expr &name, const Scope &scope) const;
   const FieldDef *columnField(const Expr &expr, const Scope &scope) const;
   std::optional<QString> stringValue(const Expr &expr, const Scope &scope) const;
@@ -154,14 +166,7 @@ QString Translator::select(const SelectStatement &select, const Scope *outer) {
         items << QStringLiteral("*");
         continue;
       }
-      const SourceTable *table = nullptr;
-      for (const auto &candidate : scope.tables)
-        if (candidate.reference().compare(value.qualifier, Qt::CaseInsensitive) == 0)
-          table = &candidate;
-      if (!table)
-        for (const auto &candidate : scope.tables)
-          if (candidate.definition.name.compare(value.qualifier, Qt::CaseInsensitive) == 0)
-            table = &candidate;
+      const SourceTable *table = qualifiedTable(scope, value.qualifier);
       if (!table)
         throw EngineError(ErrTableNotFound, QStringLiteral("%1.* names no table of the statement's FROM list.").arg(value.qualifier));
       items << QuoteIdentifier(table->reference()) + QStringLiteral(".*");
@@ -374,6 +379,22 @@ void Translator::alterTable(const ParsedStatement &statement, TranslatedStatemen
   }
 }
 
+// The table of a FROM list that a qualifier names: by its alias, else by its own name
+// or file name ("defect.db".Product).
+const SourceTable *Translator::qualifiedTable(const Scope &level, const QString &qualifier) const {
+  TRACE_ROUTINE("localsql", "Translator.qualifiedTable");
+  for (const auto &table : level.tables)
+    if (table.reference().compare(qualifier, Qt::CaseInsensitive) == 0)
+      return &table;
+  TableDef named;
+  if (!schema_.findTable(qualifier, named))
+    return nullptr;
+  for (const auto &table : level.tables)
+    if (table.definition.name == named.name)
+      return &table;
+  return nullptr;
+}
+
 // The field of a table in scope that a name stands for: the qualifier's table, or the
 // first table of the innermost FROM list that has it. A double-quoted word that names
 // nothing gives no column (it is a string); any other unknown name is an error.
@@ -381,13 +402,7 @@ std::optional<ResolvedColumn> Translator::resolveName(const Expr &name, const Sc
   TRACE_ROUTINE("localsql", "Translator.resolveName");
   if (!name.qualifier.isEmpty()) {
     for (const Scope *level = &scope; level; level = level->outer) {
-      const SourceTable *table = nullptr;
-      for (const auto &candidate : level->tables)
-        if (!table && candidate.reference().compare(name.qualifier, Qt::CaseInsensitive) == 0)
-          table = &candidate;
-      for (const auto &candidate : level->tables)
-        if (!table && candidate.definition.name.compare(name.qualifier, Qt::CaseInsensitive) == 0)
-          table = &candidate;
+      const SourceTable *table = qualifiedTable(*level, name.qualifier);
       if (!table)
         continue;
       const FieldDef *field = table->definition.field(name.name);
@@ -433,6 +448,7 @@ std::optional<ResolvedColumn> Translator::resolveName(const Expr &name, const Sc
 
 // The field an operand is, when it is a plain (possibly parenthesized) field name.
 const FieldDef *Translator::columnField(const Expr &expr, const Scope &scope) const {
+  TRACE_ROUTINE("localsql", "Translator.columnField");
   const Expr &inner = Unwrapped(expr);
   if (inner.kind != Expr::Kind::Name)
     return nullptr;
@@ -442,6 +458,7 @@ const FieldDef *Translator::columnField(const Expr &expr, const Scope &scope) co
 
 // The text of a string literal, or of a double-quoted word that names nothing.
 std::optional<QString> Translator::stringValue(const Expr &expr, const Scope &scope) const {
+  TRACE_ROUTINE("localsql", "Translator.stringValue");
   const Expr &inner = Unwrapped(expr);
   if (inner.kind == Expr::Kind::String)
     return inner.text;
@@ -487,8 +504,14 @@ Sql Translator::comparison(const Expr &expr, const Scope &scope) {
     const QString column = operand(field == leftField ? left : right, scope, PrecCompare);
     return {QStringLiteral("(%1 = '' OR %1 IS NULL)").arg(column), PrecPrimary};
   }
-  const QString leftSql = field && field == rightField ? valueFor(left, field, scope) : operand(left, scope, PrecCompare);
-  const QString rightSql = field && field == leftField ? valueFor(right, field, scope) : operand(right, scope, PrecCompare, true);
+  QString leftSql = field && field == rightField ? valueFor(left, field, scope) : operand(left, scope, PrecCompare);
+  QString rightSql = field && field == leftField ? valueFor(right, field, scope) : operand(right, scope, PrecCompare, true);
+  // A blank Boolean reads as False, so it compares as False too: "Hidden = FALSE"
+  // lists the releases whose Hidden was never set.
+  if (IsTruthLiteral(right) && IsBoolean(leftField))
+    leftSql = QStringLiteral("coalesce(%1, 0)").arg(leftSql);
+  else if (IsTruthLiteral(left) && IsBoolean(rightField))
+    rightSql = QStringLiteral("coalesce(%1, 0)").arg(rightSql);
   return {leftSql + QLatin1Char(' ') + expr.text + QLatin1Char(' ') + rightSql, PrecCompare};
 }
 

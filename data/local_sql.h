@@ -11,6 +11,7 @@
 //   IN list holding '' find both, so "Program = ''" finds the records that apply to a
 //   whole release however they were written. Text is stored as given ('' stays '');
 //   an empty date or time stored by UPDATE or INSERT becomes null.
+// - a Boolean never set reads as False and compares as False ("Hidden = FALSE").
 // - every name and value is written anew, quoted, so no text of a statement can make a
 //   second statement; one trailing ";" is allowed, anything after it refused.
 // Stored forms: Date "yyyy-MM-dd", Time "HH:mm:ss", Timestamp "yyyy-MM-dd HH:mm:ss.zzz",
@@ -44,7 +45,7 @@ struct TranslatedStatement {
 };
 
 // Throws EngineError ErrSyntax, ErrTableNotFound or ErrFieldNotFound with a text that
-// names the offending word.
+// names the offending word, ErrInvalidValue for a date or time literal that is none.
 TranslatedStatement TranslateLocalSql(const QString &localSql, const SchemaLookup &schema);
 
 }  // namespace db

@@ -128,7 +128,7 @@ const TranslationCase TranslationCases[] = {
     {"Select * From Program Where Product=''  ",
      R"(SELECT * FROM "Program" WHERE ("Program"."Product" = '' OR "Program"."Product" IS NULL))"},
     {"Select Release from Release where Product = 'P1' And Hidden = FALSE  Order By Release",
-     R"(SELECT "Release"."Release" AS "Release" FROM "Release" WHERE "Release"."Product" = 'P1' AND "Release"."Hidden" = 0 ORDER BY "Release"."Release")"},
+     R"(SELECT "Release"."Release" AS "Release" FROM "Release" WHERE "Release"."Product" = 'P1' AND coalesce("Release"."Hidden", 0) = 0 ORDER BY "Release"."Release")"},
     {"Select Filters.\"Filter Name\" from Filters where Product in ('P1') and Release in ('R1')",
      R"(SELECT "Filters"."Filter Name" AS "Filter Name" FROM "Filters" WHERE "Filters"."Product" IN ('P1') AND "Filters"."Release" IN ('R1'))"},
     {"Select Distinct Product From Release Order by Product",
@@ -150,6 +150,8 @@ const TranslationCase TranslationCases[] = {
      R"(SELECT "D"."Product" AS "Product", "D"."EXE Date" AS "DEXEDate", "O"."Technician" AS "OTechnician" FROM "Workarnd" AS "W", "Defect" AS "D", "Origin" AS "O" WHERE ("D"."Defect" = '12') AND ("W"."Defect" = "D"."Defect"))"},
     // Table file names.
     {"Select all * from attach.DB where Defect = 3", R"(SELECT ALL * FROM "Attach" WHERE "Attach"."Defect" = 3)"},
+    {"Select \"defect.db\".Summary from \"defect.db\" where \"DEFECT\".Defect = 3",
+     R"(SELECT "Defect"."Summary" AS "Summary" FROM "Defect" WHERE "Defect"."Defect" = 3)"},
     {"Select all * from \"attach.DB\"", R"(SELECT ALL * FROM "Attach")"},
     // Left joins, arithmetic and ordering by a result name.
     {"Select Defect.*, (Correct.EstProgHrs - Correct.ActProgHrs) + (Correct.EstTestHrs - Correct.ActTestHrs) As RemTotHrs "
@@ -170,7 +172,7 @@ const TranslationCase TranslationCases[] = {
     {"Select UserID from UserSec Where SubString(Rights From 57 For 1) = '1'",
      R"(SELECT "UserSec"."UserID" AS "UserID" FROM "UserSec" WHERE substr("UserSec"."Rights", 57, 1) = '1')"},
     {"Select UserID from UserSec Where (AllProducts = True) or Not (Products Is Null)",
-     R"(SELECT "UserSec"."UserID" AS "UserID" FROM "UserSec" WHERE ("UserSec"."AllProducts" = 1) OR NOT (("UserSec"."Products" IS NULL OR "UserSec"."Products" = '')))"},
+     R"(SELECT "UserSec"."UserID" AS "UserID" FROM "UserSec" WHERE (coalesce("UserSec"."AllProducts", 0) = 1) OR NOT (("UserSec"."Products" IS NULL OR "UserSec"."Products" = '')))"},
     // View criteria: dates take their stored form, blanks match '' and null alike.
     {"Select all * from Defect, Origin Where (Product = 'P1') and (Origin.\"Report Date\" >= '1/5/2024') and "
      "(Origin.\"Report Date\" <= '12/31/2024') and (EstCompDate < '2/29/2024') and (ActCompDate IS NULL) and "
@@ -405,7 +407,11 @@ TEST(LocalSqlExecution, BlankTextIsBlankWhetherStoredEmptyOrNull) {
   EXPECT_EQ(database.rows("Select Program from Notify where Program IS NOT NULL"), QStringList({"a.exe"}));
   EXPECT_EQ(database.rows("Select Program from Notify where Program <> ''"), QStringList({"a.exe"}));
   EXPECT_EQ(database.rows("Select Program from Notify where Not (Program = '')"), QStringList({"a.exe"}));
+  // A Boolean never set reads as False and compares as False.
   EXPECT_EQ(database.rows("Select Status from Notify where Active = True"), QStringList({"Open"}));
+  EXPECT_EQ(database.rows("Select Status from Notify where Active = False Order By Status"),
+            QStringList({"Closed", "Open"}));
+  EXPECT_EQ(database.rows("Select Program from Notify where NOT (Active = True) and Program <> ''"), QStringList({"a.exe"}));
 }
 
 TEST(LocalSqlExecution, SchemaUpgradeStatementsRunOnAnOlderTable) {
