@@ -113,8 +113,26 @@ private:
     return expr;
   }
 
+  // Counts the nesting of values, so that a statement of thousands of parentheses is
+  // refused instead of exhausting the stack.
+  class Nesting {
+  public:
+    explicit Nesting(Parser &parser) : parser_(parser) {
+      if (++parser_.depth_ > MaxNesting)
+        parser_.refuse(QStringLiteral("the statement is nested more than %1 levels deep").arg(MaxNesting));
+    }
+    ~Nesting() { --parser_.depth_; }
+    Nesting(const Nesting &) = delete;
+    Nesting &operator=(const Nesting &) = delete;
+
+  private:
+    Parser &parser_;
+  };
+  static constexpr int MaxNesting = 200;
+
   QList<Token> tokens_;
   int at_ = 0;
+  int depth_ = 0;
 };
 
 ParsedStatement Parser::parseStatement() {
@@ -337,6 +355,7 @@ void Parser::parseAlter(ParsedStatement &statement) {
 
 ExprPtr Parser::parseExpr() {
   TRACE_ROUTINE("localsql", "Parser.parseExpr");
+  const Nesting nesting(*this);
   ExprPtr left = parseAnd();
   while (takeWord("OR"))
     left = binary(QStringLiteral("OR"), std::move(left), parseAnd());
@@ -354,6 +373,7 @@ ExprPtr Parser::parseAnd() {
 ExprPtr Parser::parseNot() {
   TRACE_ROUTINE("localsql", "Parser.parseNot");
   if (peek().isWord("NOT")) {
+    const Nesting nesting(*this);
     auto expr = make(Expr::Kind::Unary, take().position, QStringLiteral("NOT"));
     expr->operands.push_back(parseNot());
     return expr;
@@ -449,6 +469,7 @@ ExprPtr Parser::parseMultiplicative() {
 ExprPtr Parser::parseUnary() {
   TRACE_ROUTINE("localsql", "Parser.parseUnary");
   if (peek().isSymbol("-") || peek().isSymbol("+")) {
+    const Nesting nesting(*this);
     const Token &sign = take();
     auto expr = make(Expr::Kind::Unary, sign.position, sign.text);
     expr->operands.push_back(parseUnary());

@@ -287,6 +287,24 @@ TEST(LocalSqlTranslation, RefusesWhatTheDialectDoesNotHaveNamingTheWord) {
   }
 }
 
+TEST(LocalSqlTranslation, RefusesNestingBeyondItsDepthInsteadOfOverflowing) {
+  ModelSchema schema;
+  for (const char *nest : {"(", "NOT ", "- "}) {
+    SCOPED_TRACE(nest);
+    const QString deep = QStringLiteral("Select all * from Defect where ") + QString::fromLatin1(nest).repeated(100000) + "1";
+    try {
+      TranslateLocalSql(deep, schema);
+      ADD_FAILURE() << "translated";
+    } catch (const EngineError &error) {
+      EXPECT_EQ(error.code(), ErrSyntax);
+      EXPECT_TRUE(error.text().contains(QStringLiteral("nested"))) << error.text().toStdString();
+    }
+  }
+  const QString fine = QStringLiteral("Select all * from Defect where ") + QString(50, QLatin1Char('(')) + "Defect = 1" +
+                       QString(50, QLatin1Char(')'));
+  EXPECT_NO_THROW(TranslateLocalSql(fine, schema));
+}
+
 TEST(LocalSqlTranslation, AlterTableGivesOneStatementPerClauseAndReportsTheFields) {
   ModelSchema schema;
   schema.removeFields(QStringLiteral("Attach"), {"FileDate", "FileTime", "FileSize", "StorageFile"});
