@@ -164,6 +164,9 @@ const TranslationCase TranslationCases[] = {
      R"(SELECT "Defect"."Summary" || ("Defect"."Error" * 2), -(-"Defect"."Priority") FROM "Defect")"},
     {"Select Count(*) from Defect where Product = 'P1'",
      R"(SELECT count(*) FROM "Defect" WHERE "Defect"."Product" = 'P1')"},
+    {"Select Severity, Count(*) As N, Count(Distinct Program) from Defect where Product not in ('P2') and "
+     "Summary not like 'x%' and Priority not between 1 and 3 Group By Severity Having Count(*) > 1 Order By N DESC",
+     R"(SELECT "Defect"."Severity" AS "Severity", count(*) AS "N", count(DISTINCT "Defect"."Program") FROM "Defect" WHERE "Defect"."Product" NOT IN ('P2') AND "Defect"."Summary" NOT LIKE 'x%' AND "Defect"."Priority" NOT BETWEEN 1 AND 3 GROUP BY "Defect"."Severity" HAVING count(*) > 1 ORDER BY "N" DESC)"},
     // Sub-selects see their own FROM list first.
     {"Select Customer, Contact From Customer  Where  Customer In (Select Customer From CustProd Where Product = 'P1')  "
      "And  UPPER(Customer) Like 'AC%'",
