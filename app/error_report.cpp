@@ -1,12 +1,12 @@
 #include "app/error_report.h"
 
+#include "app/atomic_write.h"
 #include "app/base/clock.h"
 #include "app/registry.h"
 #include "data/conversion_errors.h"
 #include "data/engine.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QSysInfo>
 
 #include <cxxabi.h>
@@ -132,14 +132,10 @@ QString WriteErrorReportFile(const QString &directory, const QStringList &lines,
   TRACE_ROUTINE("errorreport", "WriteErrorReportFile");
   ScopedBusyCursor busy;
   const QString path = QDir(directory).filePath(ErrorReportFileName(CurrentDate()));
-  QSaveFile file(path);
-  if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-    file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-    if (file.commit())
-      return path;
-  }
+  QString reason;
+  if (WriteFileAtomically(path, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8(), &reason))
+    return path;
   if (error)
-    *error = QStringLiteral("The error report \"%1\" cannot be written: %2")
-                 .arg(QDir::toNativeSeparators(path), file.errorString());
+    *error = QStringLiteral("The error report \"%1\" cannot be written: %2").arg(QDir::toNativeSeparators(path), reason);
   return {};
 }
