@@ -46,13 +46,13 @@ QString CurViewFilter();
 // A context of plain values, in force for its lifetime: for programs without a main
 // window and for tests. The values may be changed while it is installed.
 struct WorkingContextValues {
-  QString product;
-  QString release;
-  QString program;
-  QString defect;
-  QString viewFilter;
-  ColumnSort defectSort;
-  ColumnSort programSort;
+  QString product{};
+  QString release{};
+  QString program{};
+  QString defect{};
+  QString viewFilter{};
+  ColumnSort defectSort{};
+  ColumnSort programSort{};
   bool showByRelease = false;
 };
 

@@ -1,6 +1,7 @@
 // The list statements and data-access routines on a real data directory.
 
 #include "app/base/clock.h"
+#include "app/base/debug_log.h"
 #include "data/conversion_errors.h"
 #include "data/data_access.h"
 #include "data/dates.h"
@@ -10,7 +11,9 @@
 #include "data/working_context.h"
 #include "tests/support/temp_data_directory.h"
 
+#include <QFile>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -275,6 +278,8 @@ TEST_F(DataAccessTest, ADateInAStatementComparesAsADate) {
 }
 
 TEST_F(DataAccessTest, OpenAndCloseAllTables) {
+  QTemporaryDir logFolder;
+  ASSERT_TRUE(OpenDebugLogFile(logFolder.path()));
   MainDataSets sets;
   OpenAllTables(sets, database());
   EXPECT_EQ(sets.ProgramQry->sql(), "Select all * from Program where Product = ''");
@@ -295,6 +300,20 @@ TEST_F(DataAccessTest, OpenAndCloseAllTables) {
   CloseAllTables(sets);
   for (db::DataSet *dataSet : all)
     EXPECT_FALSE(dataSet->isOpen());
+  CloseDebugLogFile();
+  QFile log(logFolder.filePath(DebugLogFileName));
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  const QStringList lines = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_TRUE(lines[0].endsWith("] Open Faultbook database files.")) << lines[0].toStdString();
+  EXPECT_TRUE(lines[1].endsWith("] Finished opening all tables.")) << lines[1].toStdString();
+  EXPECT_TRUE(lines[2].endsWith("] Close Faultbook database files.")) << lines[2].toStdString();
+}
+
+TEST_F(DataAccessTest, EngineErrorsOfAStatementReachTheCaller) {
+  db::Query query(database());
+  EXPECT_THROW(OpenQry(query, "Select Nothing from Nowhere"), db::EngineError);
+  EXPECT_FALSE(query.isOpen());
 }
 
 TEST_F(DataAccessTest, RefreshCurrentDisplayRebuildsAndReturnsToTheCurrentRows) {
