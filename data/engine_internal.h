@@ -18,6 +18,8 @@ namespace db {
 inline constexpr const char *DatabaseFileName = "faultbk.sqlite";
 // How long a writer waits for a busy database before ErrBusy.
 inline constexpr int BusyTimeoutMs = 10000;
+// Page cache of a connection, in kilobytes.
+inline constexpr int CacheSizeKb = 32768;
 
 // A value as SQLite stores it: null, whole number, floating point or UTF-8 text.
 struct StoredValue {

@@ -1,6 +1,7 @@
 // Queries. Open runs the statement to its end and keeps the rows in a compact copy:
-// one kind byte and one eight-byte payload per value, in blocks of rows, and the texts in
-// chunks of their own. A read left open would hold the database's shared lock and keep
+// one kind byte and one eight-byte payload per value, in blocks of rows. A text of up
+// to eight bytes, and an ISO date, sit in the payload itself; longer texts in chunks of
+// their own behind a one-byte length (five bytes from 255 on). A read left open would hold the database's shared lock and keep
 // every other process from writing, so nothing stays open once open returns. Values are
 // turned into field values only when they are read.
 
@@ -18,11 +19,25 @@ namespace {
 constexpr int RowsPerBlock = 1024;
 constexpr size_t TextChunkSize = 256 * 1024;
 
-// Texts, each as a four-byte length and its bytes, at addresses that never move.
+// Kinds of kept values beyond SQLite's own.
+constexpr uint8_t InlineText = 16;  // + length: the bytes in the payload
+constexpr uint8_t InlineDate = 32;  // "yyyy-MM-dd": its eight digits in the payload
+constexpr int InlineTextMax = 8;
+
+bool isIsoDate(const char *text, int length) {
+  if (length != 10 || text[4] != '-' || text[7] != '-')
+    return false;
+  for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
+    if (text[i] < '0' || text[i] > '9')
+      return false;
+  return true;
+}
+
+// Texts, each as its length and its bytes, at addresses that never move.
 class TextArena {
 public:
   const char *add(const char *text, int length) {
-    const size_t needed = sizeof(uint32_t) + size_t(length);
+    const size_t needed = prefixSize(length) + size_t(length);
     if (needed > TextChunkSize / 4) {
       chunks_.emplace_back(new char[needed]);
       return store(chunks_.back().get(), text, length);
@@ -38,18 +53,28 @@ public:
   }
 
   static int length(const char *stored) {
+    if (uint8_t(stored[0]) != LongMark)
+      return uint8_t(stored[0]);
     uint32_t length;
-    std::memcpy(&length, stored, sizeof length);
+    std::memcpy(&length, stored + 1, sizeof length);
     return int(length);
   }
-  static const char *text(const char *stored) { return stored + sizeof(uint32_t); }
+  static const char *text(const char *stored) { return stored + prefixSize(length(stored)); }
 
 private:
+  static constexpr uint8_t LongMark = 0xFF;
+  static size_t prefixSize(int length) { return length < LongMark ? 1 : 1 + sizeof(uint32_t); }
+
   static const char *store(char *at, const char *text, int length) {
-    const uint32_t size = uint32_t(length);
-    std::memcpy(at, &size, sizeof size);
+    if (length < LongMark) {
+      at[0] = char(uint8_t(length));
+    } else {
+      at[0] = char(LongMark);
+      const uint32_t size = uint32_t(length);
+      std::memcpy(at + 1, &size, sizeof size);
+    }
     if (length > 0)
-      std::memcpy(at + sizeof size, text, size_t(length));
+      std::memcpy(at + prefixSize(length), text, size_t(length));
     return at;
   }
 
@@ -98,7 +123,8 @@ public:
   QVariant value(int column) const override {
     if (current_ < 0)
       return {};
-    return FieldValue(typeOf(column), view(current_, column));
+    char inlineText[16];
+    return FieldValue(typeOf(column), view(current_, column, inlineText));
   }
 
   bool locate(const QList<int> &columns, const QVariantList &values, int options) override;
@@ -125,7 +151,9 @@ private:
   };
 
   void keepRow(sqlite3_stmt *statement);
-  StoredView view(int row, int column) const;
+  // The value as stored; an inline text is copied to `inlineText` (16 bytes), which
+  // the view points into.
+  StoredView view(int row, int column, char *inlineText) const;
   const FieldType *typeOf(int column) const { return typed_[size_t(column)] ? &types_[size_t(column)] : nullptr; }
 
   int columns_ = 0;
@@ -187,7 +215,8 @@ ResultCursor::ResultCursor(DatabaseImpl &impl, const QString &sqliteSql) {
     field.type = FieldType::Text;
     field.size = 0;
     for (int row = 0; row < rows_; ++row) {
-      const int kind = view(row, column).kind;
+      char inlineText[16];
+      const int kind = view(row, column, inlineText).kind;
       if (kind == SQLITE_NULL)
         continue;
       if (kind == SQLITE_INTEGER || kind == SQLITE_FLOAT)
@@ -228,8 +257,18 @@ void ResultCursor::keepRow(sqlite3_stmt *statement) {
     case SQLITE_BLOB: {
       const char *text = kind == SQLITE_TEXT ? reinterpret_cast<const char *>(sqlite3_column_text(statement, column))
                                              : static_cast<const char *>(sqlite3_column_blob(statement, column));
-      const char *stored = texts_.add(text, sqlite3_column_bytes(statement, column));
-      payloads[column] = reinterpret_cast<uintptr_t>(stored);
+      const int length = sqlite3_column_bytes(statement, column);
+      if (kind == SQLITE_TEXT && length <= InlineTextMax) {
+        kinds[column] = uint8_t(InlineText + length);
+        payloads[column] = 0;
+        std::memcpy(&payloads[column], text, size_t(length));
+      } else if (kind == SQLITE_TEXT && isIsoDate(text, length)) {
+        kinds[column] = InlineDate;
+        char digits[8] = {text[0], text[1], text[2], text[3], text[5], text[6], text[8], text[9]};
+        std::memcpy(&payloads[column], digits, sizeof digits);
+      } else {
+        payloads[column] = reinterpret_cast<uintptr_t>(texts_.add(text, length));
+      }
       break;
     }
     default: payloads[column] = 0; break;
@@ -238,12 +277,29 @@ void ResultCursor::keepRow(sqlite3_stmt *statement) {
   ++rows_;
 }
 
-StoredView ResultCursor::view(int row, int column) const {
+StoredView ResultCursor::view(int row, int column, char *inlineText) const {
   const Block &block = blocks_[size_t(row / RowsPerBlock)];
   const size_t at = size_t(row % RowsPerBlock) * size_t(columns_) + size_t(column);
   StoredView stored;
   stored.kind = block.kinds[at];
   const uint64_t slot = block.payloads[at];
+  if (stored.kind >= InlineText && stored.kind <= InlineText + InlineTextMax) {
+    stored.length = stored.kind - InlineText;
+    stored.kind = SQLITE_TEXT;
+    std::memcpy(inlineText, &slot, sizeof slot);
+    stored.text = inlineText;
+    return stored;
+  }
+  if (stored.kind == InlineDate) {
+    char digits[8];
+    std::memcpy(digits, &slot, sizeof slot);
+    const char date[10] = {digits[0], digits[1], digits[2], digits[3], '-', digits[4], digits[5], '-', digits[6], digits[7]};
+    std::memcpy(inlineText, date, sizeof date);
+    stored.kind = SQLITE_TEXT;
+    stored.text = inlineText;
+    stored.length = 10;
+    return stored;
+  }
   switch (stored.kind) {
   case SQLITE_INTEGER: std::memcpy(&stored.integer, &slot, sizeof slot); break;
   case SQLITE_FLOAT: std::memcpy(&stored.real, &slot, sizeof slot); break;
@@ -302,7 +358,8 @@ bool ResultCursor::locate(const QList<int> &columns, const QVariantList &values,
     for (int i = 0; i < columns.size() && matches; ++i) {
       const int column = columns[i];
       const FieldDef *field = typeOf(column) ? &fieldDefs()[column] : nullptr;
-      matches = LocateMatches(field, view(row, column), sought[i], soughtTexts[i], options);
+      char inlineText[16];
+      matches = LocateMatches(field, view(row, column, inlineText), sought[i], soughtTexts[i], options);
     }
     if (matches) {
       moveTo(row);

@@ -53,6 +53,30 @@ TEST_F(QueryTest, ResultValuesKeepTheirFieldTypes) {
   EXPECT_EQ(fields[query.fieldNames().indexOf(QStringLiteral("Selected"))].type, FieldType::Boolean);
 }
 
+TEST_F(QueryTest, TextsOfEveryLengthReadBackExactly) {
+  // Kept rows hold short texts and dates in place and long ones apart: every length
+  // around those limits, and a text that looks like a date, must come back unchanged.
+  const QStringList texts{"", "abcdefgh", "abcdefghi", "2024-01-02", "x\ty\nz", QString(254, 'a'), QString(255, 'b'),
+                          QString(300, QChar(0x00E9)), QString(70000, 'c')};
+  Table origin(database, QStringLiteral("origin.db"));
+  origin.open();
+  for (int i = 0; i < texts.size(); ++i) {
+    origin.insert();
+    origin.setValue(QStringLiteral("Product"), QStringLiteral("P"));
+    origin.setValue(QStringLiteral("Defect"), i);
+    origin.setValue(QStringLiteral("Notes"), texts[i]);
+    origin.post();
+  }
+  Query query(database, QStringLiteral("Select Defect, Notes from Origin order by Defect"));
+  query.open();
+  for (int i = 0; i < texts.size(); ++i, query.next()) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(query.value(QStringLiteral("Notes")), QVariant(texts[i]));
+  }
+  EXPECT_TRUE(query.locate(QStringLiteral("Notes"), {QString(255, 'b')}));
+  EXPECT_EQ(query.asInteger(QStringLiteral("Defect")), 6);
+}
+
 TEST_F(QueryTest, ExpressionsTakeTheTypeOfTheirValue) {
   Query query(database, QStringLiteral("Select EstProgHrs - ActProgHrs as Remaining from Correct"));
   query.open();
