@@ -27,6 +27,8 @@ namespace {
 constexpr uint64_t PositionMask = (uint64_t(1) << 62) - 1;
 constexpr off_t FirstPosition = 1;
 constexpr off_t EndPosition = off_t(PositionMask) + 2;
+// A range some other program locked over the file counts as that many records at most.
+constexpr off_t MaxCountedRange = 1 << 20;
 
 QString lockFilePath(const QString &directory, const QString &table) {
   return QDir(directory).filePath(table.toLower() + QLatin1String(".lck"));
@@ -125,7 +127,7 @@ int RecordLockFile::count(const QString &directory, const QString &table) {
       continue;
     const off_t lockStart = std::max(range.l_start, start);
     const off_t lockEnd = range.l_len == 0 ? end : std::min(range.l_start + range.l_len, end);
-    locks += int(lockEnd - lockStart);
+    locks += int(std::min<off_t>(lockEnd - lockStart, MaxCountedRange));
     pending.emplace_back(start, lockStart);
     pending.emplace_back(lockEnd, end);
   }

@@ -476,7 +476,7 @@ void Table::Cursor::edit() {
   // Lock, then read the record afresh, so that the edit starts from what the last
   // holder posted. Should the key have changed meanwhile, the lock follows it.
   Row fresh = current_;
-  for (;;) {
+  for (int attempt = 0;; ++attempt) {
     if (!lockCurrent(fresh)) {
       releaseLock();
       throw EngineError(ErrRecordLocked, EngineErrorText(ErrRecordLocked));
@@ -487,7 +487,7 @@ void Table::Cursor::edit() {
       throw EngineError(ErrNoCurrentRecord, QStringLiteral("The record of table \"%1\" was deleted by another user.")
                                                 .arg(definition_.name));
     }
-    if (keyOf(fresh) == lockedKey)
+    if (keyOf(fresh) == lockedKey || attempt == 3)
       break;
   }
   show(fresh);

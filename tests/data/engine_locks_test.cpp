@@ -104,6 +104,18 @@ TEST_F(StationsTest, TwoProcessesAddingTheSameKeyAtOnceGiveOneRecordAndOneKeyVio
   EXPECT_EQ(defect.recordCount(), 1);
 }
 
+TEST_F(StationsTest, AWriterWaitsForAnotherProcessWritingInsteadOfFailing) {
+  TestStation other(directory.path());
+  ASSERT_EQ(other.run({"hold", "1500"}), QStringLiteral("ok"));
+  Table users(database, QStringLiteral("userlock.db"));
+  users.open();
+  users.insert();
+  users.setValue(QStringLiteral("UserID"), QStringLiteral("erik"));
+  EXPECT_NO_THROW(users.post());
+  EXPECT_EQ(other.reply(), QStringLiteral("released"));
+  EXPECT_TRUE(users.findKey({QStringLiteral("erik")}));
+}
+
 TEST_F(StationsTest, AnOpenQueryDoesNotHoldOffAnotherProcessWriting) {
   Query users(database, QStringLiteral("Select * from UserLock"));
   users.open();

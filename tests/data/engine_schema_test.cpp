@@ -128,6 +128,29 @@ TEST_F(SchemaTest, CreatedTableHasItsIndexesAndAutoIncFields) {
   EXPECT_THROW(database->createTable(calls), EngineError);
 }
 
+TEST_F(SchemaTest, FieldsAddedByAlterTableReadBackAndKeepTheirWidth) {
+  database->execute(QStringLiteral("ALTER TABLE \"Customer\" ADD Region CHAR(5), ADD Visits INTEGER, ADD Since DATE"));
+  const TableDef customer = database->tableDef(QStringLiteral("customer.db"));
+  ASSERT_NE(customer.field(QStringLiteral("Region")), nullptr);
+  EXPECT_EQ(customer.field(QStringLiteral("Region"))->size, 5);
+  EXPECT_EQ(customer.field(QStringLiteral("Visits"))->type, FieldType::Integer);
+  EXPECT_EQ(customer.field(QStringLiteral("Since"))->type, FieldType::Date);
+
+  Table table(database, QStringLiteral("customer.db"));
+  table.open();
+  table.insert();
+  table.setValue(QStringLiteral("Customer"), QStringLiteral("Acme"));
+  table.setValue(QStringLiteral("Region"), QStringLiteral("North"));
+  table.post();
+  table.edit();
+  table.setValue(QStringLiteral("Region"), QStringLiteral("Northwest"));
+  EXPECT_THROW(table.post(), EngineError);
+  table.cancel();
+
+  database->execute(QStringLiteral("ALTER TABLE \"Customer\" DROP Customer.\"Region\""));
+  EXPECT_EQ(database->tableDef(QStringLiteral("Customer")).field(QStringLiteral("Region")), nullptr);
+}
+
 class ChangeFieldTest : public SchemaTest {
 protected:
   void SetUp() override {

@@ -4,11 +4,15 @@
 //   post | cancel TABLE           leave edit on that table
 //   insert  TABLE FIELD=VALUE...  insert and post a record
 //   count   TABLE                 the record locks held on the table by every process
+//   hold    MS                    take the database's write lock, answer, hold it MS
+//                                 milliseconds, let it go and answer "released"
 //   quit
 // Replies: "ok", a number, or "error CODE TEXT". It answers "ready" once the data
 // directory is open, and holds what it has (its locks) until it ends.
 
 #include "data/engine.h"
+
+#include <QThread>
 
 #include <iostream>
 #include <map>
@@ -63,6 +67,13 @@ QString carryOut(const QStringList &words) {
       throw;
     }
     return QStringLiteral("ok");
+  }
+  if (command == QLatin1String("hold")) {
+    db::Database::Transaction transaction(*database);
+    std::cout << "ok" << std::endl;
+    QThread::msleep(words.value(1).toULong());
+    transaction.commit();
+    return QStringLiteral("released");
   }
   if (command == QLatin1String("count"))
     return QString::number(database->recordLockCount(words.value(1)));
