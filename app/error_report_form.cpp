@@ -45,6 +45,7 @@ TErrorForm::TErrorForm(const ErrorDetails &details, std::vector<CallTraceEntry> 
   DescriptionLabel = new QLabel(QStringLiteral("Description:"));
   DescriptionMemo = new QPlainTextEdit;
   DescriptionMemo->setReadOnly(true);
+  DescriptionMemo->setMaximumHeight(150);  // expanding gives the room to the call stack
   ContinueBtn = new QPushButton(QStringLiteral("&Continue"));
   ExitBtn = new QPushButton(QStringLiteral("&Exit"));
   DetailsBtn = new QPushButton(QStringLiteral("&Details >>"));
@@ -53,6 +54,8 @@ TErrorForm::TErrorForm(const ErrorDetails &details, std::vector<CallTraceEntry> 
   CallStackGrid = new QTableWidget;
   CallStackGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   CallStackGrid->verticalHeader()->hide();
+  CallStackGrid->verticalHeader()->setDefaultSectionSize(CallStackGrid->fontMetrics().height() + 6);
+  CallStackGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
   CallStackGrid->horizontalHeader()->setStretchLastSection(true);
   ContinueBtn->setObjectName(QStringLiteral("ContinueBtn"));
   ExitBtn->setObjectName(QStringLiteral("ExitBtn"));
@@ -162,6 +165,7 @@ void ShowCallStack(QTableWidget &grid, const std::vector<CallTraceEntry> &trace)
     grid.setItem(row, 0, new QTableWidgetItem(entry->unit));
     grid.setItem(row, 1, new QTableWidgetItem(entry->routine));
   }
+  grid.resizeColumnToContents(0);
 }
 
 void SetBusyNoticeCloser(std::function<void()> close) {

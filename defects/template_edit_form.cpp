@@ -100,6 +100,7 @@ TTemplateEditForm::TTemplateEditForm(const QString &path, QWidget *owner) : QDia
   }
 
   auto *tags = new QGroupBox(QStringLiteral("Field Tags"));
+  tags->setMaximumWidth(240);  // the text gets the room
   auto *tagsLayout = new QVBoxLayout(tags);
   tagsLayout->addWidget(TagList);
   auto *body = new QHBoxLayout;
