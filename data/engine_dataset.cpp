@@ -1,6 +1,4 @@
 // What tables and queries share: fields by name and the typed readers over them.
-// Reading a field is the inner loop of every list, so these routines stay out of the
-// call trace.
 
 #include "app/base/call_trace.h"
 #include "data/dates.h"
@@ -78,16 +76,31 @@ DataSetCursor &openCursor(const std::unique_ptr<DataSetCursor> &cursor) {
 
 }  // namespace
 
-void DataSet::first() { openCursor(cursor_).first(); }
-void DataSet::next() { openCursor(cursor_).next(); }
-void DataSet::prior() { openCursor(cursor_).prior(); }
-void DataSet::last() { openCursor(cursor_).last(); }
+void DataSet::first() {
+  TRACE_ROUTINE("engine", "DataSet.first");
+  openCursor(cursor_).first();
+}
+void DataSet::next() {
+  TRACE_ROUTINE("engine", "DataSet.next");
+  openCursor(cursor_).next();
+}
+void DataSet::prior() {
+  TRACE_ROUTINE("engine", "DataSet.prior");
+  openCursor(cursor_).prior();
+}
+void DataSet::last() {
+  TRACE_ROUTINE("engine", "DataSet.last");
+  openCursor(cursor_).last();
+}
 bool DataSet::eof() const { return !cursor_ || cursor_->eof(); }
 bool DataSet::bof() const { return !cursor_ || cursor_->bof(); }
 bool DataSet::isEmpty() const { return !cursor_ || cursor_->isEmpty(); }
 int DataSet::recordCount() const { return cursor_ ? cursor_->recordCount() : 0; }
 int DataSet::recordNumber() const { return cursor_ ? cursor_->recordNumber() : -1; }
-void DataSet::moveTo(int recordNumber) { openCursor(cursor_).moveTo(recordNumber); }
+void DataSet::moveTo(int recordNumber) {
+  TRACE_ROUTINE("engine", "DataSet.moveTo");
+  openCursor(cursor_).moveTo(recordNumber);
+}
 
 QStringList DataSet::fieldNames() const {
   QStringList names;
@@ -105,6 +118,7 @@ bool DataSet::hasField(const QString &field) const {
 }
 
 QVariant DataSet::value(const QString &field) const {
+  TRACE_ROUTINE("engine", "DataSet.value");
   const DataSetCursor &cursor = openCursor(cursor_);
   const int index = cursor.fieldIndex(field);
   if (index < 0)
@@ -113,6 +127,7 @@ QVariant DataSet::value(const QString &field) const {
 }
 
 QVariant DataSet::value(int fieldIndex) const {
+  TRACE_ROUTINE("engine", "DataSet.value");
   const DataSetCursor &cursor = openCursor(cursor_);
   if (fieldIndex < 0 || fieldIndex >= cursor.fieldDefs().size())
     throw EngineError(ErrFieldNotFound, QStringLiteral("There is no field number %1.").arg(fieldIndex));

@@ -4,8 +4,12 @@
 
 namespace {
 
+// Routines name themselves with string literals, so an entry keeps the pointers and
+// the texts are made only when the error report reads the trace: recording stays cheap
+// enough for the engine's per-row routines.
 struct TracedEntry {
-  CallTraceEntry entry;
+  const char *unit;
+  const char *routine;
   int depth;
   unsigned long long sequence;
 };
@@ -28,9 +32,7 @@ CallTraceScope::CallTraceScope(const char *unit, const char *routine)
   if (exceptionsAtEntry_ == 0)
     while (!traceEntries.empty() && traceEntries.back().depth >= depth_)
       traceEntries.pop_back();
-  QString module = QString::fromLatin1(unit).toLower().left(MaxEntryLength - 1);
-  QString name = QString::fromLatin1(routine).left(MaxEntryLength - 1 - module.size());
-  traceEntries.push_back({{std::move(module), std::move(name)}, depth_, sequence_});
+  traceEntries.push_back({unit, routine, depth_, sequence_});
   while (traceEntries.size() > static_cast<size_t>(CallTraceCapacity))
     traceEntries.pop_front();
 }
@@ -48,8 +50,11 @@ CallTraceScope::~CallTraceScope() {
 std::vector<CallTraceEntry> CallTraceEntries() {
   std::vector<CallTraceEntry> result;
   result.reserve(traceEntries.size());
-  for (const auto &e : traceEntries)
-    result.push_back(e.entry);
+  for (const auto &e : traceEntries) {
+    QString unit = QString::fromLatin1(e.unit).toLower().left(MaxEntryLength - 1);
+    QString routine = QString::fromLatin1(e.routine).left(MaxEntryLength - 1 - unit.size());
+    result.push_back({std::move(unit), std::move(routine)});
+  }
   return result;
 }
 

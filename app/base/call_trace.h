@@ -21,6 +21,7 @@ std::vector<CallTraceEntry> CallTraceEntries();
 void CallTraceClear();
 
 // One line at the top of a routine: TRACE_ROUTINE("bugsubs", "MakeSQL");
+// The names are kept as given, not copied: pass string literals.
 class CallTraceScope {
 public:
   CallTraceScope(const char *unit, const char *routine);
