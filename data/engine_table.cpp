@@ -53,6 +53,8 @@ private:
 
   // Leaves edit or insert before a move: posts a changed record, cancels another.
   void checkBrowseMode();
+  void moveToEnd(bool backward);
+  void step(bool backward);
   void requireWritable(const char *what) const;
 
   Statement &prepared(const QString &sql);
@@ -253,56 +255,52 @@ void Table::Cursor::checkBrowseMode() {
     cancel();
 }
 
-void Table::Cursor::first() {
-  TRACE_ROUTINE("engine", "Table.first");
+// The first record in key order, or the last one going backward.
+void Table::Cursor::moveToEnd(bool backward) {
   checkBrowseMode();
   Row row;
-  if (fetch(orderBy(false), {}, row))
+  if (fetch(orderBy(backward), {}, row))
     show(row);
   else
     showNone();
+}
+
+// The record after the current one in key order, or before it going backward.
+void Table::Cursor::step(bool backward) {
+  checkBrowseMode();
+  if (!hasRecord_) {
+    moveToEnd(backward);
+    return;
+  }
+  const QList<StoredValue> key = keyOf(current_);
+  const QString condition = QStringLiteral("WHERE %1 %2 %3")
+                                .arg(keyTuple(key.size()), backward ? QStringLiteral("<") : QStringLiteral(">"),
+                                     placeholders(key.size()));
+  Row row;
+  if (fetch(condition + orderBy(backward), key, row))
+    show(row);
+  else
+    (backward ? bof_ : eof_) = true;
+}
+
+void Table::Cursor::first() {
+  TRACE_ROUTINE("engine", "Table.first");
+  moveToEnd(false);
 }
 
 void Table::Cursor::last() {
   TRACE_ROUTINE("engine", "Table.last");
-  checkBrowseMode();
-  Row row;
-  if (fetch(orderBy(true), {}, row))
-    show(row);
-  else
-    showNone();
+  moveToEnd(true);
 }
 
 void Table::Cursor::next() {
   TRACE_ROUTINE("engine", "Table.next");
-  checkBrowseMode();
-  if (!hasRecord_) {
-    first();
-    return;
-  }
-  const QList<StoredValue> key = keyOf(current_);
-  Row row;
-  if (fetch(QStringLiteral("WHERE %1 > %2").arg(keyTuple(key.size()), placeholders(key.size())) + orderBy(false), key,
-            row))
-    show(row);
-  else
-    eof_ = true;
+  step(false);
 }
 
 void Table::Cursor::prior() {
   TRACE_ROUTINE("engine", "Table.prior");
-  checkBrowseMode();
-  if (!hasRecord_) {
-    last();
-    return;
-  }
-  const QList<StoredValue> key = keyOf(current_);
-  Row row;
-  if (fetch(QStringLiteral("WHERE %1 < %2").arg(keyTuple(key.size()), placeholders(key.size())) + orderBy(true), key,
-            row))
-    show(row);
-  else
-    bof_ = true;
+  step(true);
 }
 
 void Table::Cursor::moveTo(int recordNumber) {
