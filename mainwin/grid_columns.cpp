@@ -29,13 +29,3 @@ QList<GridColumn> DefectGridColumns() {
       {QStringLiteral("Summary"), QStringLiteral("Summary"), 285},
   };
 }
-
-QString ProgramColumnWidthValue(int column) {
-  TRACE_ROUTINE("bugmain", "ProgramColumnWidthValue");
-  return QStringLiteral("Program Col %1 Width").arg(column);
-}
-
-QString DefectColumnWidthValue(int column) {
-  TRACE_ROUTINE("bugmain", "DefectColumnWidthValue");
-  return QStringLiteral("Defect Col %1 Width").arg(column);
-}

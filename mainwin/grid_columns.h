@@ -13,7 +13,3 @@ struct GridColumn {
 
 QList<GridColumn> ProgramGridColumns();
 QList<GridColumn> DefectGridColumns();
-
-// The registry value that keeps a column's width: "Program Col 3 Width".
-QString ProgramColumnWidthValue(int column);
-QString DefectColumnWidthValue(int column);
