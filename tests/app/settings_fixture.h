@@ -3,6 +3,7 @@
 // data directory live in one temporary folder, so no test sees another's settings.
 
 #include "app/settings.h"
+#include "tests/support/private_settings_stores.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 
 // Files of this process cannot grow beyond `bytes` while it lives: a write that needs
@@ -42,18 +44,14 @@ class SettingsTest : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(root.isValid());
-    savedUser = qgetenv("FAULTBK_CONFIG_DIR");
-    savedMachine = qgetenv("FAULTBK_MACHINE_CONFIG_DIR");
-    qputenv("FAULTBK_CONFIG_DIR", QFile::encodeName(root.filePath("user")));
-    qputenv("FAULTBK_MACHINE_CONFIG_DIR", QFile::encodeName(root.filePath("machine")));
+    stores.emplace(root.path());
     ASSERT_TRUE(QDir().mkpath(dataDir()));
     savedDataDirectory = DataDirectory();
     SetDataDirectory(dataDir());
   }
   void TearDown() override {
     SetDataDirectory(savedDataDirectory);
-    restore("FAULTBK_CONFIG_DIR", savedUser);
-    restore("FAULTBK_MACHINE_CONFIG_DIR", savedMachine);
+    stores.reset();
   }
 
   QString dataDir() const { return root.filePath("data"); }
@@ -75,13 +73,6 @@ protected:
   QTemporaryDir root;
 
 private:
-  static void restore(const char *name, const QByteArray &value) {
-    if (value.isNull())
-      qunsetenv(name);
-    else
-      qputenv(name, value);
-  }
-  QByteArray savedUser;
-  QByteArray savedMachine;
+  std::optional<PrivateSettingsStores> stores;
   QString savedDataDirectory;
 };

@@ -9,6 +9,7 @@
 #include "data/engine.h"
 #include "mainwin/main_form.h"
 #include "security/user_rights.h"
+#include "tests/support/private_settings_stores.h"
 #include "tests/support/scripted_ui_services.h"
 
 #include <QApplication>
@@ -21,15 +22,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class MainFormTest : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(root.isValid());
-    savedUser = qgetenv("FAULTBK_CONFIG_DIR");
-    savedMachine = qgetenv("FAULTBK_MACHINE_CONFIG_DIR");
-    qputenv("FAULTBK_CONFIG_DIR", QFile::encodeName(root.filePath("user")));
-    qputenv("FAULTBK_MACHINE_CONFIG_DIR", QFile::encodeName(root.filePath("machine")));
+    stores.emplace(root.path());
     savedCurrentDirectory = QDir::currentPath();
     CreateDataDirectory(dataDir());
     SetDataDirectory(dataDir());
@@ -43,8 +42,7 @@ protected:
     SetStartupFailed(false);
     ResetCurrentUserRights();
     QDir::setCurrent(savedCurrentDirectory);
-    restore("FAULTBK_CONFIG_DIR", savedUser);
-    restore("FAULTBK_MACHINE_CONFIG_DIR", savedMachine);
+    stores.reset();
   }
 
   QString dataDir() const { return root.filePath("data"); }
@@ -112,13 +110,6 @@ protected:
   std::unique_ptr<TMainForm> form;
 
 private:
-  static void restore(const char *name, const QByteArray &value) {
-    if (value.isNull())
-      qunsetenv(name);
-    else
-      qputenv(name, value);
-  }
-  QByteArray savedUser;
-  QByteArray savedMachine;
+  std::optional<PrivateSettingsStores> stores;
   QString savedCurrentDirectory;
 };

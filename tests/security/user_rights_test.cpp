@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "security/sign_in.h"
 #include "security/user_lock.h"
+#include "tests/support/private_settings_stores.h"
 #include "tests/support/scripted_ui_services.h"
 #include "tests/support/temp_data_directory.h"
 #include "tests/support/test_station.h"
@@ -12,6 +13,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -31,8 +34,7 @@ class SignInTest : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(config.isValid());
-    savedConfig = qgetenv("FAULTBK_CONFIG_DIR");
-    qputenv("FAULTBK_CONFIG_DIR", QFile::encodeName(config.path()));
+    stores.emplace(config.path());
     resetRun();
     userSec.open();
     userLock.open();
@@ -40,10 +42,7 @@ protected:
   void TearDown() override {
     ReleaseUserLock(userLock);
     resetRun();
-    if (savedConfig.isNull())
-      qunsetenv("FAULTBK_CONFIG_DIR");
-    else
-      qputenv("FAULTBK_CONFIG_DIR", savedConfig);
+    stores.reset();
   }
   static void resetRun() {
     SetStartupFailed(false);
@@ -67,7 +66,7 @@ protected:
   int locksHeld() const { return directory.database()->recordLockCount(QStringLiteral("userlock.db")); }
 
   QTemporaryDir config;
-  QByteArray savedConfig;
+  std::optional<PrivateSettingsStores> stores;
   TempDataDirectory directory;
   db::Table userSec{directory.database(), QStringLiteral("usersec.db")};
   db::Table userLock{directory.database(), QStringLiteral("userlock.db")};
