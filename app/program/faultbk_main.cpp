@@ -11,6 +11,7 @@
 #include "app/single_instance.h"
 #include "app/splash_form.h"
 #include "app/startup.h"
+#include "defects/calc_msg_form.h"
 #include "mainwin/main_form.h"
 
 #include <QDir>
@@ -74,6 +75,7 @@ int main(int argc, char **argv) {
     }
     if (!StartupFailed()) {
       mainEntry.emplace("faultbk", "Main");
+      CreateCalcMsgForm(mainForm.get());
       DebugLog(QStringLiteral("Completed creating forms."));
       splash.raise();
       mainForm->SetDefaults();
@@ -86,5 +88,7 @@ int main(int argc, char **argv) {
     return 0;
   DebugLog(QStringLiteral("Beginning main message loop."));
   mainForm->show();
-  return application.exec();
+  const int exitCode = application.exec();
+  DestroyCalcMsgForm();
+  return exitCode;
 }
