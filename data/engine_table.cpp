@@ -58,6 +58,9 @@ private:
   void requireWritable(const char *what) const;
 
   Statement &prepared(const QString &sql);
+  // Runs an INSERT, UPDATE or DELETE with the values bound in order; the statement is
+  // reset whether it succeeds or not, so a refused write leaves it ready for the next.
+  void write(const QString &sql, const QList<StoredValue> &binds);
   // Runs "SELECT rowid, fields FROM table <clause>" with the values bound in order;
   // the first row, if any.
   bool fetch(const QString &clause, const QList<StoredValue> &binds, Row &row);
@@ -119,6 +122,19 @@ Statement &Table::Cursor::prepared(const QString &sql) {
   if (found == statements_.end())
     found = statements_.emplace(sql, Statement(impl_.connection, sql)).first;
   return found->second;
+}
+
+void Table::Cursor::write(const QString &sql, const QList<StoredValue> &binds) {
+  Statement &statement = prepared(sql);
+  for (int i = 0; i < binds.size(); ++i)
+    statement.bind(i + 1, binds[i]);
+  try {
+    statement.step(&definition_);
+  } catch (...) {
+    statement.reset();
+    throw;
+  }
+  statement.reset();
 }
 
 bool Table::Cursor::fetch(const QString &clause, const QList<StoredValue> &binds, Row &row) {
@@ -523,17 +539,9 @@ void Table::Cursor::post() {
     QStringList names;
     for (const auto &field : definition_.fields)
       names << QuoteIdentifier(field.name);
-    Statement &statement = prepared(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-                                        .arg(table, names.join(QLatin1String(", ")), placeholders(int(names.size()))));
-    for (int i = 0; i < buffer_.size(); ++i)
-      statement.bind(i + 1, buffer_[i]);
-    try {
-      statement.step(&definition_);
-    } catch (...) {
-      statement.reset();
-      throw;
-    }
-    statement.reset();
+    write(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+              .arg(table, names.join(QLatin1String(", ")), placeholders(int(names.size()))),
+          buffer_);
     rowid = sqlite3_last_insert_rowid(impl_.connection);
   } else {
     QStringList assignments;
@@ -546,18 +554,10 @@ void Table::Cursor::post() {
     }
     if (!assignments.isEmpty()) {
       binds << StoredValue::fromInteger(rowid);
-      Statement &statement = prepared(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
-                                          .arg(table, assignments.join(QLatin1String(", ")))
-                                          .arg(binds.size()));
-      for (int i = 0; i < binds.size(); ++i)
-        statement.bind(i + 1, binds[i]);
-      try {
-        statement.step(&definition_);
-      } catch (...) {
-        statement.reset();
-        throw;
-      }
-      statement.reset();
+      write(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+                .arg(table, assignments.join(QLatin1String(", ")))
+                .arg(binds.size()),
+            binds);
       if (sqlite3_changes(impl_.connection) == 0)
         throw EngineError(ErrNoCurrentRecord, QStringLiteral("The record of table \"%1\" was deleted by another user; "
                                                              "cancel the edit.")
@@ -592,16 +592,8 @@ void Table::Cursor::deleteRecord() {
   if (!lockCurrent(current_))
     throw EngineError(ErrRecordLocked, EngineErrorText(ErrRecordLocked));
   const QList<StoredValue> key = keyOf(current_);
-  Statement &statement =
-      prepared(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(QuoteIdentifier(definition_.name)));
-  statement.bind(1, StoredValue::fromInteger(current_.rowid));
-  try {
-    statement.step(&definition_);
-  } catch (...) {
-    statement.reset();
-    throw;
-  }
-  statement.reset();
+  write(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(QuoteIdentifier(definition_.name)),
+        {StoredValue::fromInteger(current_.rowid)});
   releaseLock();
   state_ = EditState::Browse;
   buffer_.clear();
